@@ -1,0 +1,36 @@
+# X3D Vendrel: `make test` builds and runs every test, `make run` builds and starts the tool.
+# Both install what is missing first (tools/bootstrap).
+
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+
+.PHONY: all bootstrap configure build test run bench format clean
+
+all: build
+
+bootstrap:
+	tools/bootstrap
+
+configure: bootstrap
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Widget tests need a display: a virtual one is started for the run.
+test: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@echo "The main window is not built yet: 'make run' starts it once it exists."
+	@exit 1
+
+bench: build
+	$(BUILD)/bench/vendrel_bench_walk
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

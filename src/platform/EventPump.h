@@ -1,0 +1,14 @@
+#pragma once
+
+namespace vendrel {
+
+/// Lets pending window events run from inside a command. Whatever the user starts meanwhile runs to its
+/// end nested inside the call, so callers must expect the world (and the scene tree) to have changed.
+class EventPump
+{
+public:
+    virtual ~EventPump() = default;
+    virtual void processPendingEvents() = 0;
+};
+
+} // namespace vendrel

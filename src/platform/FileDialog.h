@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace vendrel {
+
+/// What a command asks of an open or save dialog. The filter uses the classic "Name|pattern|" list form,
+/// for example "JavaScript (*.js)|*.js|"; `filterIndex` is 1-based.
+struct FileDialogRequest
+{
+    QString filter;
+    int filterIndex = 1;
+    QString defaultExtension; // ".js": added to a chosen name that has no extension
+    int flags = 0;
+    QString initialFileName;
+};
+
+/// Modal file dialogs. Cancel is reported as no answer, which every command treats as a failure that
+/// ends it silently.
+class FileDialog
+{
+public:
+    virtual ~FileDialog() = default;
+    virtual std::optional<QString> showOpen(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> showSave(const FileDialogRequest& request) = 0;
+};
+
+} // namespace vendrel

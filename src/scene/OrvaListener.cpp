@@ -1,0 +1,11 @@
+#include "OrvaListener.h"
+
+namespace vendrel {
+
+void OrvaListener::browserChanged(int evnt)
+{
+    if (evnt == 0)
+        bWorldLoaded = true;
+}
+
+} // namespace vendrel

@@ -1,0 +1,339 @@
+#include "SceneTree.h"
+
+#include "SceneTreeObserver.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QHashFunctions>
+
+namespace vendrel {
+
+namespace {
+// Keys and texts live in large shared blocks: a million items must not cost a million string headers.
+constexpr std::size_t chunkChars = 32 * 1024;
+constexpr char16_t emptyText[] = u"";
+} // namespace
+
+SceneTree::SceneTree() = default;
+SceneTree::~SceneTree() = default;
+
+void SceneTree::clear()
+{
+    m_slots.clear();
+    m_items.clear();
+    m_childCache.clear();
+    m_topLevel.clear();
+    m_chunks.clear();
+    m_chunkUsed = 0;
+    m_chunkSize = 0;
+    m_selected = 0;
+    m_lastParent = 0;
+    m_batchFirst = m_batchLast = 0;
+    ++m_generation;
+    for (auto* observer : m_observers)
+        observer->treeCleared();
+}
+
+const char16_t* SceneTree::store(QStringView text)
+{
+    const std::size_t length = std::size_t(text.size());
+    if (length == 0)
+        return emptyText;
+    if (length > chunkChars / 4) {
+        // A long text gets a block of its own, so the current block keeps its room.
+        auto block = std::make_unique<char16_t[]>(length);
+        std::memcpy(block.get(), text.utf16(), length * sizeof(char16_t));
+        const char16_t* stored = block.get();
+        m_chunks.insert(m_chunks.end() - (m_chunks.empty() ? 0 : 1), std::move(block));
+        return stored;
+    }
+    if (m_chunks.empty() || m_chunkUsed + length > m_chunkSize) {
+        m_chunks.push_back(std::make_unique<char16_t[]>(chunkChars));
+        m_chunkSize = chunkChars;
+        m_chunkUsed = 0;
+    }
+    char16_t* stored = m_chunks.back().get() + m_chunkUsed;
+    std::memcpy(stored, text.utf16(), length * sizeof(char16_t));
+    m_chunkUsed += length;
+    return stored;
+}
+
+int SceneTree::add(QStringView parentKey, QStringView key, QStringView text)
+{
+    int parentIndex = 0;
+    if (!parentKey.isEmpty()) {
+        // A walk adds the items of one node one after the other: look its key up once.
+        if (m_lastParent > 0 && m_lastParent <= count() && this->key(m_lastParent) == parentKey)
+            parentIndex = m_lastParent;
+        else
+            parentIndex = indexOfKey(parentKey);
+        if (parentIndex == 0)
+            throw Failure("No item with the key " + parentKey.toString().toStdString());
+        m_lastParent = parentIndex;
+    }
+    const int index = int(m_items.size()) + 1;
+    if ((std::size_t(index) + 1) * 2 > m_slots.size())
+        growIndex();
+    const std::uint32_t hash = hashOf(key);
+    Slot& slot = findSlot(key, hash);
+    if (slot.index != 0)
+        throw Failure("Key is not unique: " + key.toString().toStdString());
+    const char16_t* storedKey = store(key);
+
+    int row;
+    if (parentIndex == 0) {
+        row = int(m_topLevel.size());
+        m_topLevel.push_back(index);
+    } else {
+        row = m_items[std::size_t(parentIndex - 1)].childCount++;
+        if (auto cached = m_childCache.find(parentIndex); cached != m_childCache.end())
+            cached->second.push_back(index);
+    }
+    Item created{};
+    created.key = storedKey;
+    created.keyLength = std::uint32_t(key.size());
+    created.text = store(text);
+    created.textLength = std::uint32_t(text.size());
+    created.parent = parentIndex;
+    created.row = row;
+    m_items.push_back(std::move(created));
+    slot = Slot{hash, std::uint32_t(index)};
+
+    if (m_buildDepth == 0) {
+        for (auto* observer : m_observers)
+            observer->itemAdded(index);
+    }
+    return index;
+}
+
+const std::vector<int>& SceneTree::childList(int index) const
+{
+    if (index == 0)
+        return m_topLevel;
+    const Item& parentItem = item(index);
+    auto cached = m_childCache.find(index);
+    if (cached != m_childCache.end())
+        return cached->second;
+    // Creation order is pre-order: the subtree follows its root, and it ends at the first item whose
+    // parent comes before the root.
+    std::vector<int> children;
+    children.reserve(std::size_t(parentItem.childCount));
+    for (int i = index + 1; i <= count() && int(children.size()) < parentItem.childCount; ++i) {
+        if (m_items[std::size_t(i - 1)].parent == index)
+            children.push_back(i);
+    }
+    return m_childCache.emplace(index, std::move(children)).first->second;
+}
+
+std::uint32_t SceneTree::hashOf(QStringView key) const
+{
+    return std::uint32_t(qHash(key, 0));
+}
+
+SceneTree::Slot& SceneTree::findSlot(QStringView key, std::uint32_t hash)
+{
+    return const_cast<Slot&>(*std::as_const(*this).findSlot(key, hash));
+}
+
+const SceneTree::Slot* SceneTree::findSlot(QStringView key, std::uint32_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& slot = m_slots[at];
+        if (slot.index == 0)
+            return &slot;
+        if (slot.hash == hash) {
+            const Item& candidate = m_items[slot.index - 1];
+            if (QStringView(candidate.key, candidate.keyLength) == key)
+                return &slot;
+        }
+    }
+}
+
+void SceneTree::growIndex()
+{
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(std::max<std::size_t>(64, old.size() * 2), Slot{0, 0});
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.index == 0)
+            continue;
+        std::size_t at = slot.hash & mask;
+        while (m_slots[at].index != 0)
+            at = (at + 1) & mask;
+        m_slots[at] = slot;
+    }
+}
+
+int SceneTree::indexOfKey(QStringView key) const
+{
+    if (m_slots.empty())
+        return 0;
+    return int(findSlot(key, hashOf(key))->index);
+}
+
+const SceneTree::Item& SceneTree::item(int index) const
+{
+    if (index < 1 || index > int(m_items.size()))
+        throw Failure("No item at index " + std::to_string(index));
+    return m_items[std::size_t(index - 1)];
+}
+
+SceneTree::Item& SceneTree::item(int index)
+{
+    return const_cast<Item&>(std::as_const(*this).item(index));
+}
+
+QStringView SceneTree::key(int index) const
+{
+    const Item& it = item(index);
+    return QStringView(it.key, it.keyLength);
+}
+
+QStringView SceneTree::text(int index) const
+{
+    const Item& it = item(index);
+    return QStringView(it.text, it.textLength);
+}
+
+int SceneTree::parent(int index) const
+{
+    return item(index).parent;
+}
+
+const std::shared_ptr<SceneObject>& SceneTree::tag(int index) const
+{
+    return item(index).tag;
+}
+
+void SceneTree::setTag(int index, std::shared_ptr<SceneObject> tag)
+{
+    item(index).tag = std::move(tag);
+}
+
+NodeRef SceneTree::tagNode(int index) const
+{
+    return std::dynamic_pointer_cast<SceneNode>(tag(index));
+}
+
+FieldRef SceneTree::tagField(int index) const
+{
+    return std::dynamic_pointer_cast<SceneField>(tag(index));
+}
+
+bool SceneTree::checked(int index) const
+{
+    return item(index).checked;
+}
+
+void SceneTree::setChecked(int index, bool checked)
+{
+    Item& it = item(index);
+    if (it.checked == checked)
+        return;
+    it.checked = checked;
+    checkChanged(index);
+}
+
+void SceneTree::checkChanged(int index)
+{
+    if (m_batchDepth > 0) {
+        m_batchFirst = m_batchFirst == 0 ? index : std::min(m_batchFirst, index);
+        m_batchLast = std::max(m_batchLast, index);
+        return;
+    }
+    for (auto* observer : m_observers)
+        observer->checksChanged(index, index);
+}
+
+bool SceneTree::expanded(int index) const
+{
+    return item(index).expanded;
+}
+
+void SceneTree::setExpanded(int index, bool expanded)
+{
+    Item& it = item(index);
+    if (it.expanded == expanded)
+        return;
+    it.expanded = expanded;
+    for (auto* observer : m_observers)
+        observer->expandedChanged(index);
+}
+
+bool SceneTree::selected(int index) const
+{
+    item(index);
+    return m_selected == index;
+}
+
+void SceneTree::setSelected(int index, bool selected)
+{
+    item(index);
+    const int now = selected ? index : (m_selected == index ? 0 : m_selected);
+    if (now == m_selected)
+        return;
+    m_selected = now;
+    for (auto* observer : m_observers)
+        observer->selectionChanged(now);
+}
+
+int SceneTree::childCount(int index) const
+{
+    return index == 0 ? int(m_topLevel.size()) : item(index).childCount;
+}
+
+int SceneTree::child(int index, int row) const
+{
+    if (row < 0 || row >= childCount(index))
+        throw Failure("No child at row " + std::to_string(row));
+    return childList(index)[std::size_t(row)];
+}
+
+int SceneTree::row(int index) const
+{
+    return item(index).row;
+}
+
+void SceneTree::addObserver(SceneTreeObserver* observer)
+{
+    m_observers.push_back(observer);
+}
+
+void SceneTree::removeObserver(SceneTreeObserver* observer)
+{
+    std::erase(m_observers, observer);
+}
+
+void SceneTree::beginBuild()
+{
+    ++m_buildDepth;
+}
+
+void SceneTree::endBuild()
+{
+    if (m_buildDepth == 0 || --m_buildDepth > 0)
+        return;
+    for (auto* observer : m_observers)
+        observer->buildFinished();
+}
+
+SceneTree::ChangeBatch::ChangeBatch(SceneTree& tree) : m_tree(tree)
+{
+    if (m_tree.m_batchDepth++ == 0)
+        m_tree.m_batchFirst = m_tree.m_batchLast = 0;
+}
+
+SceneTree::ChangeBatch::~ChangeBatch()
+{
+    if (--m_tree.m_batchDepth > 0 || m_tree.m_batchFirst == 0)
+        return;
+    const int first = m_tree.m_batchFirst;
+    const int last = m_tree.m_batchLast;
+    m_tree.m_batchFirst = m_tree.m_batchLast = 0;
+    for (auto* observer : m_tree.m_observers)
+        observer->checksChanged(first, last);
+}
+
+} // namespace vendrel

@@ -1,0 +1,178 @@
+#include "SceneTreeModel.h"
+
+#include "SceneTree.h"
+
+namespace vendrel {
+
+SceneTreeModel::SceneTreeModel(SceneTree& tree, QObject* parent)
+    : QAbstractItemModel(parent), m_tree(tree), m_published(tree.count())
+{
+    m_tree.addObserver(this);
+}
+
+SceneTreeModel::~SceneTreeModel()
+{
+    m_tree.removeObserver(this);
+}
+
+int SceneTreeModel::visibleChildren(int item) const
+{
+    // Children are in creation order, so the published ones come first.
+    const int total = m_tree.childCount(item);
+    if (total == 0 || m_tree.child(item, total - 1) <= m_published)
+        return total;
+    int low = 0;
+    int high = total - 1; // child(high) is not published
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (m_tree.child(item, mid) <= m_published)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+QModelIndex SceneTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column != 0 || row < 0)
+        return {};
+    const int parentItem = itemOf(parent);
+    if (parentItem > m_published || row >= visibleChildren(parentItem))
+        return {};
+    return createIndex(row, 0, quintptr(m_tree.child(parentItem, row)));
+}
+
+QModelIndex SceneTreeModel::parent(const QModelIndex& child) const
+{
+    const int item = itemOf(child);
+    if (item == 0)
+        return {};
+    const int parentItem = m_tree.parent(item);
+    if (parentItem == 0)
+        return {};
+    return createIndex(m_tree.row(parentItem), 0, quintptr(parentItem));
+}
+
+int SceneTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    const int item = itemOf(parent);
+    return item > m_published ? 0 : visibleChildren(item);
+}
+
+int SceneTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+QVariant SceneTreeModel::data(const QModelIndex& index, int role) const
+{
+    const int item = itemOf(index);
+    if (item == 0 || item > m_published)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return m_tree.text(item).toString();
+    case Qt::CheckStateRole:
+        return m_tree.checked(item) ? Qt::Checked : Qt::Unchecked;
+    default:
+        return {};
+    }
+}
+
+bool SceneTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const int item = itemOf(index);
+    if (role != Qt::CheckStateRole || item == 0 || item > m_published)
+        return false;
+    // A tick changes that one item only: nothing follows its parent or children.
+    m_tree.setChecked(item, value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags SceneTreeModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+}
+
+QModelIndex SceneTreeModel::indexOfItem(int item) const
+{
+    if (item < 1 || item > m_published)
+        return {};
+    return createIndex(m_tree.row(item), 0, quintptr(item));
+}
+
+int SceneTreeModel::itemOf(const QModelIndex& index) const
+{
+    return index.isValid() ? int(index.internalId()) : 0;
+}
+
+void SceneTreeModel::treeCleared()
+{
+    beginResetModel();
+    m_published = 0;
+    endResetModel();
+}
+
+void SceneTreeModel::itemAdded(int index)
+{
+    if (index != m_published + 1) {
+        buildFinished(); // something was added unannounced: show everything afresh
+        return;
+    }
+    const int parentItem = m_tree.parent(index);
+    const int row = m_tree.row(index);
+    beginInsertRows(indexOfItem(parentItem), row, row);
+    m_published = index;
+    endInsertRows();
+}
+
+void SceneTreeModel::buildFinished()
+{
+    beginResetModel();
+    m_published = m_tree.count();
+    endResetModel();
+    if (const int selected = m_tree.selectedIndex())
+        emit itemSelected(indexOfItem(selected));
+    for (int item = 1; item <= m_published; ++item) {
+        if (m_tree.expanded(item))
+            emit itemExpanded(indexOfItem(item), true);
+    }
+}
+
+void SceneTreeModel::checksChanged(int first, int last)
+{
+    last = std::min(last, m_published);
+    if (first > last)
+        return;
+    if (first == last || m_tree.parent(first) == m_tree.parent(last)) {
+        const QModelIndex top = indexOfItem(first);
+        const QModelIndex bottom = indexOfItem(last);
+        if (top.row() <= bottom.row()) {
+            emit dataChanged(top, bottom, {Qt::CheckStateRole});
+            return;
+        }
+    }
+    // Ticks changed all over the tree (a bulk command): let views fetch what they show again.
+    emit layoutAboutToBeChanged();
+    emit layoutChanged();
+}
+
+void SceneTreeModel::selectionChanged(int index)
+{
+    if (index <= m_published)
+        emit itemSelected(indexOfItem(index));
+}
+
+void SceneTreeModel::expandedChanged(int index)
+{
+    if (index <= m_published)
+        emit itemExpanded(indexOfItem(index), m_tree.expanded(index));
+}
+
+} // namespace vendrel

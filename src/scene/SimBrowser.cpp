@@ -1,0 +1,73 @@
+#include "SimBrowser.h"
+
+#include "SimScene.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace vendrel {
+
+SimBrowser::SimBrowser() = default;
+SimBrowser::~SimBrowser() = default;
+
+void SimBrowser::addWorld(const QString& address, const QString& description)
+{
+    m_worlds.insert(address, description);
+}
+
+void SimBrowser::loadURL(const QStringList& url, const QStringList& parameter)
+{
+    (void)parameter;
+    const QString address = url.value(0);
+    m_requests.append(address);
+    if (m_stalled)
+        return;
+    const auto world = m_worlds.constFind(address);
+    if (world == m_worlds.cend()) {
+        m_lastError = QStringLiteral("Couldn't load \"%1\".").arg(address);
+        deliver(3);
+        return;
+    }
+    try {
+        m_context = SimScene::parse(*world);
+        m_lastError.clear();
+        deliver(0);
+    } catch (const Failure& failure) {
+        m_lastError = QString::fromStdString(failure.what());
+        deliver(3);
+    }
+}
+
+std::shared_ptr<ExecutionContext> SimBrowser::getExecutionContext()
+{
+    if (!m_context)
+        throw Failure("No world has been loaded");
+    return m_context;
+}
+
+void SimBrowser::addBrowserListener(X3DBrowserListener* listener)
+{
+    m_listeners.push_back(listener);
+}
+
+void SimBrowser::removeBrowserListener(X3DBrowserListener* listener)
+{
+    std::erase(m_listeners, listener);
+}
+
+void SimBrowser::fire(int evnt)
+{
+    const auto listeners = m_listeners; // a listener may remove itself
+    for (auto* listener : listeners)
+        listener->browserChanged(evnt);
+}
+
+void SimBrowser::deliver(int evnt)
+{
+    if (QCoreApplication::instance())
+        QTimer::singleShot(0, &m_guard, [this, evnt] { fire(evnt); });
+    else
+        fire(evnt);
+}
+
+} // namespace vendrel

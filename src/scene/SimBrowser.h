@@ -1,0 +1,53 @@
+#pragma once
+
+#include "SceneAccess.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace vendrel {
+
+class SimScene;
+
+/// A browser over simulated scenes, for tests and tools: addresses map to scene descriptions. A load
+/// of a known address makes its scene the execution context and reports event 0; an unknown address or
+/// a description that does not parse reports event 3. With a Qt application the events arrive from the
+/// event loop, as a real browser's do; without one, at once.
+class SimBrowser : public Browser
+{
+public:
+    SimBrowser();
+    ~SimBrowser() override;
+
+    void addWorld(const QString& address, const QString& description);
+    /// The addresses asked for, in order.
+    const QStringList& loadRequests() const { return m_requests; }
+    /// Holds back the events of later loads (a world that never finishes loading).
+    void setStalled(bool stalled) { m_stalled = stalled; }
+
+    void loadURL(const QStringList& url, const QStringList& parameter) override;
+    std::shared_ptr<ExecutionContext> getExecutionContext() override;
+    void addBrowserListener(X3DBrowserListener* listener) override;
+    void removeBrowserListener(X3DBrowserListener* listener) override;
+    QString lastError() const override { return m_lastError; }
+
+    /// Tells every listener about `evnt`.
+    void fire(int evnt);
+
+private:
+    void deliver(int evnt);
+
+    QHash<QString, QString> m_worlds;
+    QStringList m_requests;
+    std::shared_ptr<ExecutionContext> m_context;
+    std::vector<X3DBrowserListener*> m_listeners;
+    QString m_lastError;
+    bool m_stalled = false;
+    QObject m_guard; // ends queued deliveries with the browser
+};
+
+} // namespace vendrel
