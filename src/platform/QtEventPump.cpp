@@ -1,0 +1,12 @@
+#include "QtEventPump.h"
+
+#include <QCoreApplication>
+
+namespace vendrel {
+
+void QtEventPump::processPendingEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+} // namespace vendrel

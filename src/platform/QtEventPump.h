@@ -1,0 +1,14 @@
+#pragma once
+
+#include "EventPump.h"
+
+namespace vendrel {
+
+/// Runs the window events that are waiting now and returns; it never blocks for new ones.
+class QtEventPump : public EventPump
+{
+public:
+    void processPendingEvents() override;
+};
+
+} // namespace vendrel

@@ -1,0 +1,73 @@
+#include "QtFileDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace vendrel {
+
+QStringList QtFileDialog::qtFilters(const QString& classic)
+{
+    const QStringList parts = classic.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& name = parts[i];
+        const QString pattern = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (name.isEmpty() && pattern.isEmpty())
+            continue;
+        if (name.contains(QLatin1Char('(')))
+            filters << name;
+        else
+            filters << name + QStringLiteral(" (") + pattern + u')';
+    }
+    return filters;
+}
+
+QString QtFileDialog::withDefaultExtension(const QString& name, const QString& defaultExtension)
+{
+    if (name.isEmpty() || defaultExtension.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    if (defaultExtension.startsWith(QLatin1Char('.')))
+        return name + defaultExtension;
+    return name + u'.' + defaultExtension;
+}
+
+std::optional<QString> QtFileDialog::showOpen(const FileDialogRequest& request)
+{
+    return run(request, false);
+}
+
+std::optional<QString> QtFileDialog::showSave(const FileDialogRequest& request)
+{
+    return run(request, true);
+}
+
+std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool save)
+{
+    QFileDialog dialog(m_parent.data());
+    dialog.setObjectName(save ? QStringLiteral("saveDialog") : QStringLiteral("openDialog"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = qtFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    QString suffix = request.defaultExtension;
+    if (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (!request.initialFileName.isEmpty()) {
+        const QFileInfo initial(request.initialFileName);
+        if (initial.isDir())
+            dialog.setDirectory(initial.absoluteFilePath());
+        else {
+            if (!initial.path().isEmpty() && initial.path() != QStringLiteral("."))
+                dialog.setDirectory(initial.absolutePath());
+            dialog.selectFile(initial.fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
+}
+
+} // namespace vendrel
