@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace vendrel {
+
+class SceneTree;
+class FileDialog;
+
+/// Turns the ticked access items of the scene tree into one JavaScript file: a getter for every ticked
+/// "Get_" item, a setter chosen by the field's type for every ticked "Set_" item, and for every ticked
+/// "On_" item an observer, its set-up inside setupListeners() and a listener function.
+class ScriptGenerator
+{
+public:
+    explicit ScriptGenerator(SceneTree& tree);
+
+    /// The "Create SAI JavaScript" command: builds the script, asks for a file name in a save dialog
+    /// proposed from `addressText` (the world's address as the address box shows it) and writes the
+    /// file. Cancel ends it with nothing written; a failure to write ends it silently and leaves any
+    /// earlier file of that name as it was.
+    void CommandGo_Click(const QString& addressText, FileDialog& dialog);
+
+    /// The whole file's text for the items of `tree` ticked now, with CR LF line ends. Reads the tree
+    /// and the items' fields only; an item that fails keeps what it had added and the visit goes on.
+    static QString GenerateScript(const SceneTree& tree);
+
+    /// The file name the save dialog proposes for a world address: for an "http" address the world's
+    /// file name in `currentDirectory`, otherwise the address itself, each with its extension replaced
+    /// by ".js".
+    static QString InitialFileName(const QString& addressText, const QString& currentDirectory);
+    /// The same in the process's current directory.
+    static QString InitialFileName(const QString& addressText);
+
+private:
+    SceneTree& m_tree;
+};
+
+} // namespace vendrel
