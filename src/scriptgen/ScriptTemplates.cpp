@@ -24,8 +24,8 @@ QString elementSetter(const QString& nodePath, const QString& fieldName, bool ro
            u"{" CRLF u"    var mf;" CRLF u"    node = context.getNode(\"" % nodePath %
            u"\");" CRLF u"    field = node.getField(\"" % fieldName %
            u"\");" CRLF u"    mf = "
-                        u"field.get1Value(i)"
-                        u";" CRLF u"    mf.x = x;" CRLF u"    mf.y = y;" CRLF u"    mf.z = z;" CRLF %
+           u"field.get1Value(i)"
+           u";" CRLF u"    mf.x = x;" CRLF u"    mf.y = y;" CRLF u"    mf.z = z;" CRLF %
            (rotation ? u"    mf.a = a;" CRLF : u"") % u"    field.set1Value(i,mf);" CRLF u"}" CRLF;
 }
 
@@ -44,8 +44,8 @@ QString ScriptTemplates::MakeListenerFunction(const QString& listenerName, const
            u".field.getValue(); // ignore one passed (mozilla activex plugin bug), use our "
            u"cop"
            u"y" CRLF u"    if "
-                     u"(f"
-                     u")" CRLF u"    {" CRLF u"        // PLACE  YOUR CODE HERE" CRLF u"    }" CRLF u"}" CRLF;
+           u"(f"
+           u")" CRLF u"    {" CRLF u"        // PLACE  YOUR CODE HERE" CRLF u"    }" CRLF u"}" CRLF;
 }
 
 QString ScriptTemplates::MakeListenerSetup(const QString& nodePath, const QString& fieldName,

@@ -1,0 +1,138 @@
+// Generates the script for 100,000 ticked access items: a third each "Get_", "On_" and "Set_", over
+// named Transforms and Coordinates and unnamed Shapes, Appearances and Materials below them (walked with
+// "All" ticked), with fields of seven types.
+
+#include "EventPump.h"
+#include "FieldTypes.h"
+#include "MessageBox.h"
+#include "SceneTree.h"
+#include "SceneWalker.h"
+#include "ScriptGenerator.h"
+#include "SimScene.h"
+#include "TextRoutines.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+
+namespace {
+
+using namespace vendrel;
+
+class NoMessages : public MessageBox
+{
+public:
+    void show(const QString&) override {}
+};
+class NoEvents : public EventPump
+{
+public:
+    void processPendingEvents() override {}
+};
+
+/// Per group: Transform T<g> (translation, rotation, scale, children: 12 access items) holding an
+/// unnamed Shape > Appearance > Material (diffuseColor, transparency: 8 items) and Coordinate C<g>
+/// (point: 3 items).
+std::shared_ptr<SimScene> mixedScene(int groups)
+{
+    auto scene = SimScene::create();
+    SimNode& root = scene->addNode("Group", "World");
+    root.addField(InitializeOnly, MFNode, "children");
+    scene->addRoot(&root);
+    for (int g = 0; g < groups; ++g) {
+        SimNode& transform = scene->addNode("Transform", QStringLiteral("T%1").arg(g));
+        transform.addField(InputOutput, SFVec3f, "translation");
+        transform.addField(InputOutput, SFRotation, "rotation");
+        transform.addField(InputOutput, SFVec3f, "scale");
+        transform.addField(InputOutput, MFNode, "children");
+        root.field(u"children")->nodes().append(&transform);
+        SimNode& shape = scene->addNode("Shape");
+        SimNode& appearance = scene->addNode("Appearance");
+        SimNode& material = scene->addNode("Material");
+        shape.addField(InputOutput, SFNode, "appearance").setNode(&appearance);
+        appearance.addField(InputOutput, SFNode, "material").setNode(&material);
+        material.addField(InputOutput, SFColor, "diffuseColor");
+        material.addField(InputOutput, SFFloat, "transparency");
+        SimNode& coordinate = scene->addNode("Coordinate", QStringLiteral("C%1").arg(g));
+        coordinate.addField(InputOutput, MFVec3f, "point");
+        transform.field(u"children")->nodes().append(&shape);
+        transform.field(u"children")->nodes().append(&coordinate);
+    }
+    return scene;
+}
+
+int markerOf(QStringView text)
+{
+    return text.startsWith(u"Get_") ? 0 : text.startsWith(u"On_") ? 1 : text.startsWith(u"Set_") ? 2 : -1;
+}
+
+/// Ticks `total` access items, a third of each kind, spread evenly over the tree.
+void tickThirds(SceneTree& tree, int total)
+{
+    std::array<long long, 3> available{};
+    for (int i = 1; i <= tree.count(); ++i)
+        if (const int m = markerOf(tree.text(i)); m >= 0)
+            ++available[std::size_t(m)];
+    const std::array<long long, 3> wanted{total - 2 * (total / 3), total / 3, total / 3};
+    std::array<long long, 3> seen{};
+    SceneTree::ChangeBatch batch(tree);
+    for (int i = 1; i <= tree.count(); ++i) {
+        const int m = markerOf(tree.text(i));
+        if (m < 0)
+            continue;
+        const auto k = std::size_t(m);
+        const long long before = seen[k] * wanted[k] / available[k];
+        ++seen[k];
+        if (seen[k] * wanted[k] / available[k] != before)
+            tree.setChecked(i, true);
+    }
+}
+
+struct Fixture
+{
+    explicit Fixture(int ticked)
+    {
+        orva.context = mixedScene(ticked / 3 / 4 + 1); // 4 "On_" items a group
+        SceneWalker walker(tree, orva, messages, events, [] { return 1; });
+        walker.BuildSceneTree();
+        tickThirds(tree, ticked);
+    }
+    SceneTree tree;
+    ModuleOrva orva;
+    NoMessages messages;
+    NoEvents events;
+};
+
+void BM_GenerateScript(benchmark::State& state)
+{
+    Fixture fixture(int(state.range(0)));
+    qsizetype length = 0;
+    for (auto _ : state) {
+        const QString script = ScriptGenerator::GenerateScript(fixture.tree);
+        length = script.size();
+        benchmark::DoNotOptimize(script.constData());
+    }
+    state.counters["ticked"] = double(state.range(0));
+    state.counters["script_MiB_utf8"] = double(length) / (1024.0 * 1024.0);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+/// The same and the writing of the file.
+void BM_GenerateAndWrite(benchmark::State& state)
+{
+    Fixture fixture(int(state.range(0)));
+    QTemporaryDir dir;
+    const QString name = dir.filePath("out.js");
+    for (auto _ : state)
+        TextRoutines::WriteTextFile(name, ScriptGenerator::GenerateScript(fixture.tree), false);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(BM_GenerateScript)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GenerateAndWrite)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
