@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace vendrel {
@@ -24,6 +25,8 @@ public:
     /// The whole file's text for the items of `tree` ticked now, with CR LF line ends. Reads the tree
     /// and the items' fields only; an item that fails keeps what it had added and the visit goes on.
     static QString GenerateScript(const SceneTree& tree);
+    /// The same as the file's bytes: UTF-8 without a byte-order mark.
+    static QByteArray GenerateScriptUtf8(const SceneTree& tree);
 
     /// The file name the save dialog proposes for a world address: for an "http" address the world's
     /// file name in `currentDirectory`, otherwise the address itself, each with its extension replaced

@@ -18,6 +18,11 @@ namespace {
 
 void TextRoutines::WriteTextFile(const QString& fileName, QStringView text, bool append)
 {
+    WriteUtf8File(fileName, text.toUtf8(), append);
+}
+
+void TextRoutines::WriteUtf8File(const QString& fileName, const QByteArray& utf8, bool append)
+{
     QByteArray content;
     if (append) {
         // Appending goes through the same temporary file: old content, then the new text.
@@ -30,7 +35,10 @@ void TextRoutines::WriteTextFile(const QString& fileName, QStringView text, bool
                 fail(fileName, existing.errorString());
         }
     }
-    content.append(text.toUtf8());
+    if (content.isEmpty())
+        content = utf8;
+    else
+        content.append(utf8);
 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -16,6 +17,8 @@ public:
     /// half-written file and keeps any earlier file as it was. Throws Failure when the file cannot be
     /// read (for append), written or renamed.
     static void WriteTextFile(const QString& fileName, QStringView text, bool append);
+    /// The same for a text already in UTF-8.
+    static void WriteUtf8File(const QString& fileName, const QByteArray& utf8, bool append);
 
     /// Everything after the last ":", "/" or "\", or the whole path when it has none of them.
     static QString FileNamePart(QStringView path);
