@@ -119,7 +119,18 @@ void BM_GenerateScript(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-/// The file's bytes, as the command writes them.
+/// The file's bytes in blocks, as the command writes them.
+void BM_GenerateScriptChunks(benchmark::State& state)
+{
+    Fixture fixture(int(state.range(0)));
+    for (auto _ : state) {
+        const TextChunks script = ScriptGenerator::GenerateScriptChunks(fixture.tree);
+        benchmark::DoNotOptimize(script.size());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+/// The file's bytes in one piece.
 void BM_GenerateScriptUtf8(benchmark::State& state)
 {
     Fixture fixture(int(state.range(0)));
@@ -137,13 +148,15 @@ void BM_GenerateAndWrite(benchmark::State& state)
     QTemporaryDir dir;
     const QString name = dir.filePath("out.js");
     for (auto _ : state)
-        TextRoutines::WriteUtf8File(name, ScriptGenerator::GenerateScriptUtf8(fixture.tree), false);
+        TextRoutines::WriteUtf8File(name, ScriptGenerator::GenerateScriptChunks(fixture.tree).pieces(),
+                                    false);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 } // namespace
 
 BENCHMARK(BM_GenerateScript)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GenerateScriptChunks)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateScriptUtf8)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateAndWrite)->Arg(100'000)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextChunks.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,6 +29,9 @@ public:
     static QString GenerateScript(const SceneTree& tree);
     /// The same as the file's bytes: UTF-8 without a byte-order mark.
     static QByteArray GenerateScriptUtf8(const SceneTree& tree);
+    /// The same in blocks, as the command writes it: for large scripts the fastest form, since it is
+    /// never copied into one piece.
+    static TextChunks GenerateScriptChunks(const SceneTree& tree);
 
     /// The file name the save dialog proposes for a world address: for an "http" address the world's
     /// file name in `currentDirectory`, otherwise the address itself, each with its extension replaced

@@ -1,50 +1,16 @@
 #include "TextChunks.h"
 
-#include <QtGlobal>
-
-#include <new>
-
 #include <algorithm>
-#include <cstdlib>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
+#include <iterator>
 
 namespace vendrel {
-
-namespace {
-
-/// A block of `size` bytes, a multiple of the block size. On Linux the blocks are asked to be backed by
-/// huge pages: a script of tens of megabytes then costs the kernel a few dozen page faults, not tens of
-/// thousands.
-char* allocateBlock(qsizetype size)
-{
-    constexpr std::size_t alignment = std::size_t(1) << 21;
-    auto* block = static_cast<char*>(std::aligned_alloc(alignment, std::size_t(size)));
-    if (!block)
-        throw std::bad_alloc();
-#ifdef Q_OS_LINUX
-    madvise(block, std::size_t(size), MADV_HUGEPAGE);
-#endif
-    return block;
-}
-
-} // namespace
-
-void TextChunks::FreeBlock::operator()(char* block) const
-{
-    std::free(block);
-}
 
 void TextChunks::appendView(QStringView text)
 {
     const qsizetype most = m_encoder.requiredSpace(text.size());
     if (m_chunks.empty() || m_chunks.back().capacity - m_chunks.back().used < most) {
-        // Whole blocks only: aligned_alloc wants a multiple of the alignment.
-        const qsizetype capacity =
-            (std::max(minimumChunk, most) + minimumChunk - 1) / minimumChunk * minimumChunk;
-        m_chunks.push_back({std::unique_ptr<char[], FreeBlock>(allocateBlock(capacity)), 0, capacity});
+        const qsizetype capacity = std::max(minimumChunk, most);
+        m_chunks.push_back({std::make_unique_for_overwrite<char[]>(std::size_t(capacity)), 0, capacity});
     }
     Chunk& chunk = m_chunks.back();
     char* const start = chunk.data.get() + chunk.used;
@@ -53,10 +19,44 @@ void TextChunks::appendView(QStringView text)
     m_size += written;
 }
 
-void TextChunks::appendTo(QByteArray& out) const
+void TextChunks::splice(TextChunks&& other)
 {
+    m_chunks.insert(m_chunks.end(), std::make_move_iterator(other.m_chunks.begin()),
+                    std::make_move_iterator(other.m_chunks.end()));
+    m_size += other.m_size;
+    other.m_chunks.clear();
+    other.m_size = 0;
+}
+
+std::vector<QByteArrayView> TextChunks::pieces() const
+{
+    std::vector<QByteArrayView> result;
+    result.reserve(m_chunks.size());
     for (const Chunk& chunk : m_chunks)
-        out.append(chunk.data.get(), chunk.used);
+        result.emplace_back(chunk.data.get(), chunk.used);
+    return result;
+}
+
+QByteArray TextChunks::toUtf8() const
+{
+    QByteArray result;
+    result.reserve(m_size);
+    for (const Chunk& chunk : m_chunks)
+        result.append(chunk.data.get(), chunk.used);
+    return result;
+}
+
+QString TextChunks::toString() const
+{
+    // UTF-16 never needs more code units than UTF-8 has bytes.
+    QString result(m_size, Qt::Uninitialized);
+    QChar* const start = result.data();
+    QChar* out = start;
+    QStringDecoder decoder(QStringConverter::Utf8);
+    for (const Chunk& chunk : m_chunks)
+        out = decoder.appendToBuffer(out, QByteArrayView(chunk.data.get(), chunk.used));
+    result.truncate(out - start);
+    return result;
 }
 
 } // namespace vendrel

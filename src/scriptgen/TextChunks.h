@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringConverter>
 #include <QStringView>
@@ -11,15 +12,15 @@
 
 namespace vendrel {
 
-/// A text built by appending, kept as UTF-8 in blocks of at least 2 MiB. Nothing is ever moved to a
-/// larger block, and UTF-8 takes half the memory of the script's mostly ASCII text in UTF-16: a script
-/// of tens of megabytes is written once into its blocks and once into the result.
+/// A text built by appending, kept as UTF-8 in blocks of at least 1 MiB. Nothing is ever moved to a
+/// larger block, texts are joined by handing over their blocks, and UTF-8 takes half the memory of the
+/// mostly ASCII script in UTF-16: a script of tens of megabytes is written once, into its blocks.
 class TextChunks
 {
 public:
     TextChunks() = default;
-    TextChunks(const TextChunks&) = delete;
-    TextChunks& operator=(const TextChunks&) = delete;
+    TextChunks(TextChunks&&) = default;
+    TextChunks& operator=(TextChunks&&) = default;
 
     /// Appends a QString, a literal or a QStringBuilder expression.
     template <typename Text> void append(const Text& text)
@@ -33,27 +34,27 @@ public:
             appendView(m_scratch);
         }
     }
-
     void appendView(QStringView text);
+
+    /// Appends the whole of `other` by taking over its blocks; `other` is left empty.
+    void splice(TextChunks&& other);
 
     /// Length in UTF-8 bytes.
     qsizetype size() const { return m_size; }
 
-    /// Appends the whole text to `out`.
-    void appendTo(QByteArray& out) const;
+    /// The text's bytes, block by block; valid while the text lives unchanged.
+    std::vector<QByteArrayView> pieces() const;
+    QByteArray toUtf8() const;
+    QString toString() const;
 
 private:
-    struct FreeBlock
-    {
-        void operator()(char* block) const;
-    };
     struct Chunk
     {
-        std::unique_ptr<char[], FreeBlock> data;
+        std::unique_ptr<char[]> data;
         qsizetype used = 0;
         qsizetype capacity = 0;
     };
-    static constexpr qsizetype minimumChunk = qsizetype(1) << 21;
+    static constexpr qsizetype minimumChunk = qsizetype(1) << 20;
 
     std::vector<Chunk> m_chunks;
     qsizetype m_size = 0;

@@ -18,36 +18,39 @@ namespace {
 
 void TextRoutines::WriteTextFile(const QString& fileName, QStringView text, bool append)
 {
-    WriteUtf8File(fileName, text.toUtf8(), append);
+    const QByteArray utf8 = text.toUtf8();
+    WriteUtf8File(fileName, {QByteArrayView(utf8)}, append);
 }
 
-void TextRoutines::WriteUtf8File(const QString& fileName, const QByteArray& utf8, bool append)
+void TextRoutines::WriteUtf8File(const QString& fileName, const std::vector<QByteArrayView>& pieces,
+                                 bool append)
 {
-    QByteArray content;
+    QByteArray earlier;
     if (append) {
-        // Appending goes through the same temporary file: old content, then the new text.
+        // Appending goes through the same temporary file: the old content, then the new text.
         QFile existing(fileName);
         if (existing.exists()) {
             if (!existing.open(QIODevice::ReadOnly))
                 fail(fileName, existing.errorString());
-            content = existing.readAll();
+            earlier = existing.readAll();
             if (existing.error() != QFileDevice::NoError)
                 fail(fileName, existing.errorString());
         }
     }
-    if (content.isEmpty())
-        content = utf8;
-    else
-        content.append(utf8);
 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         fail(fileName, file.errorString());
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail(fileName, reason);
-    }
+    const auto write = [&file, &fileName](QByteArrayView bytes) {
+        if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            fail(fileName, reason);
+        }
+    };
+    write(earlier);
+    for (const QByteArrayView piece : pieces)
+        write(piece);
     if (!file.commit())
         fail(fileName, file.errorString());
 }

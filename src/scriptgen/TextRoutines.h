@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+
+#include <vector>
 
 namespace vendrel {
 
@@ -17,8 +19,9 @@ public:
     /// half-written file and keeps any earlier file as it was. Throws Failure when the file cannot be
     /// read (for append), written or renamed.
     static void WriteTextFile(const QString& fileName, QStringView text, bool append);
-    /// The same for a text already in UTF-8.
-    static void WriteUtf8File(const QString& fileName, const QByteArray& utf8, bool append);
+    /// The same for a text already in UTF-8, given in pieces that are written one after the other.
+    static void WriteUtf8File(const QString& fileName, const std::vector<QByteArrayView>& pieces,
+                              bool append);
 
     /// Everything after the last ":", "/" or "\", or the whole path when it has none of them.
     static QString FileNamePart(QStringView path);
