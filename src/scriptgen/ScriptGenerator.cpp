@@ -14,13 +14,22 @@ namespace {
 
 #define CRLF u"\r\n"
 
-const char16_t* const listenerSetupOpening =
-    u"var listenersSetup;" CRLF u"function setupListeners()" CRLF u"{" CRLF u"    context = browser.getExecutionContext();" CRLF u"    if (context)" CRLF u"    {" CRLF u"        if (!listenersSetup)" CRLF u"        {" CRLF u"            listenersSetup = true;" CRLF;
-
-const char16_t* const listenerSetupClosing =
-    u"        "
-    u"}" CRLF u"    }" CRLF u"    else" CRLF u"        setTimeout('setupListeners()', 200);" CRLF u"}" CRLF
-        CRLF;
+// The frame of setupListeners(): it retries every 200 ms until the page's browser has a context.
+constexpr QStringView listenerSetupOpening = u"var listenersSetup;" CRLF                          //
+                                             u"function setupListeners()" CRLF                    //
+                                             u"{" CRLF                                            //
+                                             u"    context = browser.getExecutionContext();" CRLF //
+                                             u"    if (context)" CRLF                             //
+                                             u"    {" CRLF                                        //
+                                             u"        if (!listenersSetup)" CRLF                 //
+                                             u"        {" CRLF                                    //
+                                             u"            listenersSetup = true;" CRLF;
+constexpr QStringView listenerSetupClosing = u"        }" CRLF                                    //
+                                             u"    }" CRLF                                        //
+                                             u"    else" CRLF                                     //
+                                             u"        setTimeout('setupListeners()', 200);" CRLF //
+                                             u"}" CRLF                                            //
+                                                 CRLF;
 
 /// The texts one run builds, in the order the file holds them.
 struct ScriptTexts

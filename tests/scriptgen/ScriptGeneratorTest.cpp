@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace vendrel;
 using vendrel::test::crlfLines;
 
@@ -349,6 +351,17 @@ TEST_F(ScriptGeneratorTest, FailuresOnTheWayToTheNodePathSkipTheItem)
               header + ScriptTemplates::MakeGetter("GetGb", "G", "", "b") + "\r\n");
 }
 
+TEST_F(ScriptGeneratorTest, NamesAreCopiedUnchangedAndWrittenInUtf8)
+{
+    load(R"(Transform "Tür\"1" { io SFFloat "größe" })");
+    tick({"Get_Tür\"1_größe", "Set_Tür\"1_größe"});
+    const QString expected = header + ScriptTemplates::MakeSetter("Tür\"1", "größe") +
+                             ScriptTemplates::MakeGetter("GetTür\"1größe", "Tür\"1", "", "größe") + "\r\n";
+    EXPECT_TRUE(expected.contains(u"node.getField(\"größe\");"));
+    EXPECT_EQ(script(), expected);
+    EXPECT_EQ(ScriptGenerator::GenerateScriptUtf8(tree), expected.toUtf8());
+}
+
 TEST(ScriptGeneratorNames, InitialFileNames)
 {
     const QString cwd = "/home/me/work";
@@ -415,6 +428,30 @@ TEST_F(ScriptGeneratorTest, CancelWritesNothing)
     ASSERT_EQ(dialog.calls.size(), 1u);
     EXPECT_EQ(dialog.calls[0].request.initialFileName, QDir(dir.path()).canonicalPath() + "/scene.js");
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+TEST_F(ScriptGeneratorTest, AFolderThatIsNotWritableKeepsTheEarlierFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind the superuser";
+    load(transformT1);
+    tick({"Get_T1_translation"});
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString name = dir.filePath("old.js");
+    {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    test::ScriptedFileDialog dialog;
+    dialog.answers.push_back(name);
+    ScriptGenerator(tree).CommandGo_Click("scene.wrl", dialog);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "old");
 }
 
 TEST_F(ScriptGeneratorTest, AFailedWriteEndsSilentlyAndKeepsTheEarlierFile)

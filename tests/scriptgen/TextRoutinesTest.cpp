@@ -83,6 +83,10 @@ TEST(TextRoutinesTest, WriteTextFileReplacesOrAppendsInUtf8WithoutByteOrderMark)
     TextRoutines::WriteTextFile(fresh, u"first", true);
     EXPECT_EQ(readAll(fresh), "first");
 
+    const QByteArray a = "one ", b = "two";
+    TextRoutines::WriteUtf8File(fresh, {QByteArrayView(a), QByteArrayView(b)}, true);
+    EXPECT_EQ(readAll(fresh), "firstone two");
+
     TextRoutines::WriteTextFile(fresh, u"", false);
     EXPECT_EQ(readAll(fresh), "");
     // Nothing but the target is left in the folder (no temporary files).
