@@ -141,9 +141,9 @@ TEST_F(ScriptGeneratorTest, ListenerGetterAndSetterOfANamedNode)
         "",
         "function OnT1translation(f, t)",
         "{",
-        "    f = T1translation_observer.field.getValue(); // ignore one passed (mozilla activex plugin bug), "
-        "use "
-        "our copy",
+        // clang-format off
+        "    f = T1translation_observer.field.getValue(); // ignore one passed (mozilla activex plugin bug), use our copy",
+        // clang-format on
         "    if (f)",
         "    {",
         "        // PLACE  YOUR CODE HERE",

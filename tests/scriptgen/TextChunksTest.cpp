@@ -9,7 +9,7 @@ TEST(TextChunksTest, AppendsAndSplicesAcrossBlocksInUtf8)
     TextChunks first;
     first.append(u"a\r\n");
     first.append(QStringLiteral("Grüße ") % QString::number(1) % u'\u20ac'); // a builder
-    const QString big(3 << 20, u'x');                                  // more than one block holds
+    const QString big(3 << 20, u'x');                                        // more than one block holds
     first.append(big);
     TextChunks second;
     second.append(QStringLiteral("\U0001F600 end")); // a surrogate pair
