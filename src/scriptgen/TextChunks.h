@@ -12,7 +12,7 @@
 
 namespace vendrel {
 
-/// A text built by appending, kept as UTF-8 in blocks of at least 1 MiB. Nothing is ever moved to a
+/// A text built by appending, kept as UTF-8 in blocks. Nothing is ever moved to a
 /// larger block, texts are joined by handing over their blocks, and UTF-8 takes half the memory of the
 /// mostly ASCII script in UTF-16: a script of tens of megabytes is written once, into its blocks.
 class TextChunks
@@ -48,13 +48,21 @@ public:
     QString toString() const;
 
 private:
+    /// Gives a block back; knows its size.
+    struct FreeBlock
+    {
+        qsizetype size = 0;
+        void operator()(char* block) const;
+    };
     struct Chunk
     {
-        std::unique_ptr<char[]> data;
+        std::unique_ptr<char[], FreeBlock> data;
         qsizetype used = 0;
         qsizetype capacity = 0;
     };
-    static constexpr qsizetype minimumChunk = qsizetype(1) << 20;
+    // Blocks grow from 64 KiB to 4 MiB: small scripts stay small, large ones take few blocks.
+    static constexpr qsizetype firstChunk = qsizetype(1) << 16;
+    static constexpr qsizetype largestChunk = qsizetype(1) << 22;
 
     std::vector<Chunk> m_chunks;
     qsizetype m_size = 0;
