@@ -60,9 +60,9 @@ private:
         qsizetype used = 0;
         qsizetype capacity = 0;
     };
-    // Blocks grow from 64 KiB to 4 MiB: small scripts stay small, large ones take few blocks.
+    // Blocks grow from 64 KiB to 1 MiB: small scripts stay small, and a text wastes at most one block.
     static constexpr qsizetype firstChunk = qsizetype(1) << 16;
-    static constexpr qsizetype largestChunk = qsizetype(1) << 22;
+    static constexpr qsizetype largestChunk = qsizetype(1) << 20;
 
     std::vector<Chunk> m_chunks;
     qsizetype m_size = 0;
