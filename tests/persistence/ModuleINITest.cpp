@@ -58,42 +58,56 @@ TEST_F(ModuleINITest, SettingsLiveInTheConfigurationFolderAskedAtEveryCall)
     EXPECT_EQ(ini.ReadINI("file", "none"), "/worlds/house.wrl");
 }
 
-TEST_F(ModuleINITest, AWriteReplacesTheValueInPlaceAndKeepsEverythingElse)
+TEST_F(ModuleINITest, AWriteReplacesTheValueInPlaceAndKeepsEveryOtherByte)
 {
     const QString file = path("a.ini");
     writeBytes(file, "; kept comment\r\n"
                      "[First]\r\n"
                      "alpha=1\r\n"
                      "; about beta\r\n"
-                     "Beta=2\r\n"
+                     "  Beta = 2\r\n"
                      "gamma=3\r\n"
+                     "\r\n"
                      "[Settings]\r\n"
                      "File=old\r\n"
-                     "zeta=last\r\n");
+                     "zeta=last\r\n"
+                     "not an entry\r\n"
+                     "; trailing\r\n");
     ini.SetINITarget(file, "settings");
     EXPECT_EQ(ini.ReadINI("FILE", ""), "old") << "section and key are matched without regard to case";
+    EXPECT_EQ(ini.ReadINI("beta", "none"), "none") << "keys belong to their section";
     ASSERT_TRUE(ini.WriteINI("file", "new"));
     ini.SetINITarget(file, "first");
+    EXPECT_EQ(ini.ReadINI("BETA", ""), "2");
     ASSERT_TRUE(ini.WriteINI("beta", "two"));
     ASSERT_TRUE(ini.WriteINI("delta", "4"));
     ini.SetINITarget(file, "Third");
     ASSERT_TRUE(ini.WriteINI("k", "v"));
-    EXPECT_EQ(readBytes(file), "; kept comment\n"
-                               "[First]\n"
-                               "alpha=1\n"
-                               "; about beta\n"
-                               "Beta=two\n"
-                               "gamma=3\n"
-                               "delta=4\n"
-                               "\n"
-                               "\n"
-                               "[Settings]\n"
-                               "File=new\n"
-                               "zeta=last\n"
-                               "\n"
-                               "\n"
-                               "[Third]\n"
-                               "k=v\n");
+    EXPECT_EQ(readBytes(file), "; kept comment\r\n"
+                               "[First]\r\n"
+                               "alpha=1\r\n"
+                               "; about beta\r\n"
+                               "  Beta =two\r\n"
+                               "gamma=3\r\n"
+                               "delta=4\r\n"
+                               "\r\n"
+                               "[Settings]\r\n"
+                               "File=new\r\n"
+                               "zeta=last\r\n"
+                               "not an entry\r\n"
+                               "; trailing\r\n"
+                               "[Third]\r\n"
+                               "k=v\r\n");
+}
+
+TEST_F(ModuleINITest, AKeyRepeatedInARepeatedSectionIsReplacedEverywhere)
+{
+    const QString file = path("twice.ini");
+    writeBytes(file, "[s]\nk=1\n[t]\nk=x\n[S]\nK=2\n");
+    ini.SetINITarget(file, "s");
+    EXPECT_EQ(ini.ReadINI("k", ""), "2") << "the later entry wins";
+    ASSERT_TRUE(ini.WriteINI("k", "3"));
+    EXPECT_EQ(readBytes(file), "[s]\nk=3\n[t]\nk=x\n[S]\nK=3\n");
 }
 
 TEST_F(ModuleINITest, LongAndUnicodeValuesRoundTripWhole)
@@ -104,7 +118,7 @@ TEST_F(ModuleINITest, LongAndUnicodeValuesRoundTripWhole)
         longValue += QStringLiteral("Ünïcødé-%1 ").arg(i);
     longValue += u"end"; // no trailing blank: blanks around values are not kept
     const QStringList values{QString(299, u'x'), QString(300, u'y'), longValue, "C:\\worlds\\дом.wrl",
-                             "line one\nline two", "a=b;c", ""};
+                             "line one\nline two", "a=b;c", "<<<TAG", ""};
     for (int i = 0; i < values.size(); ++i)
         ASSERT_TRUE(ini.WriteINI(QStringLiteral("k%1").arg(i), values[i]));
     for (int i = 0; i < values.size(); ++i)
@@ -143,11 +157,11 @@ TEST_F(ModuleINITest, ReplaceSectionKeepsOtherSectionsAndCreatesNoEmptyFile)
     ASSERT_TRUE(ini.ReplaceSection({}));
     EXPECT_FALSE(QFile::exists(file));
 
-    writeBytes(file, "[Before]\nx=1\n[selections]\nsel9=old\nsel2=older\n[After]\ny=2\n");
+    writeBytes(file, "[Before]\nx=1\n[selections]\nsel9=old\nsel2=older\n\n[After]\ny=2\n");
     ASSERT_TRUE(ini.ReplaceSection({{"sel3", "c"}, {"sel10", "d"}}));
-    EXPECT_EQ(readBytes(file), "[Before]\nx=1\n\n\n[selections]\nsel3=c\nsel10=d\n\n\n[After]\ny=2\n");
+    EXPECT_EQ(readBytes(file), "[Before]\nx=1\n[selections]\nsel3=c\nsel10=d\n[After]\ny=2\n");
     ASSERT_TRUE(ini.ReplaceSection({}));
-    EXPECT_EQ(readBytes(file), "[Before]\nx=1\n\n\n[After]\ny=2\n");
+    EXPECT_EQ(readBytes(file), "[Before]\nx=1\n[After]\ny=2\n");
 }
 
 TEST_F(ModuleINITest, TheGuardSendsTheTargetBackToTheSettingsEvenOnFailure)

@@ -97,7 +97,7 @@ TEST_F(SelectionsFileTest, SaveWithNothingTickedCreatesNoFileAndEmptiesAnExistin
     write("[Mine]\nnote=keep\n[Selections]\nsel2=Transform T1\n");
     tree.setChecked(5, true);
     ASSERT_TRUE(save());
-    EXPECT_EQ(contents(), "[Mine]\nnote=keep\n\n\n[Selections]\nsel5=Set_T1_translation\n");
+    EXPECT_EQ(contents(), "[Mine]\nnote=keep\n[Selections]\nsel5=Set_T1_translation\n");
     tree.setChecked(5, false);
     ASSERT_TRUE(save());
     EXPECT_EQ(contents(), "[Mine]\nnote=keep\n");
