@@ -208,3 +208,22 @@ TEST_F(SelectionsFileTest, ATreeRebuiltWhileEventsRunIsMatchedAsItIsNow)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SelectionsFileTest, FarMatchesAndMissesInALargeTreeFollowTheSameRules)
+{
+    for (int i = 0; i < 500; ++i)
+        tree.add(u"Root", QStringLiteral("filler%1").arg(i), QStringLiteral("Get_F%1_x").arg(i));
+    tree.add(u"Root", u"far", u"Transform T1"); // the second item of this text, far behind the first
+    write("[Selections]\nsel1=Get_F400_x\nsel2=unknown\nsel3=Transform T1\nsel4=Get_F10_x\nsel5=Get_F499_x\n");
+    events.onYield = [this] {
+        if (events.yields == 2)
+            tree.setChecked(1, true); // a tick meanwhile changes nothing of the matching
+    };
+    EXPECT_EQ(load(), 2) << "Get_F10_x and Get_F499_x lie before the matched Transform T1";
+    EXPECT_EQ(tickedTexts(tree), QStringList({"File", "Get_F400_x", "Transform T1"}));
+    EXPECT_TRUE(tree.checked(tree.count())) << "the later Transform T1, after Get_F400_x";
+}
+
+} // namespace
