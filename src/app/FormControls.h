@@ -33,8 +33,7 @@ Control* makeControl(QWidget* parent, const char* name, const QString& caption, 
 
 /// Shows the modeless dialog kept in `current`, making it first when it is not open (it deletes itself
 /// on close, which empties `current`); an open one is only brought to the front.
-template <class Dialog, class... Args>
-Dialog* showModeless(QPointer<Dialog>& current, Args&... args)
+template <class Dialog, class... Args> Dialog* showModeless(QPointer<Dialog>& current, Args&... args)
 {
     if (!current) {
         current = new Dialog(args...);

@@ -18,13 +18,14 @@ FormSearch::FormSearch(TreeSearch& search, QWidget* parent) : QDialog(parent), m
     setFixedSize(sizeFromTwips(4680, 2085));
 
     m_label1 = makeControl<QLabel>(this, "Label1", QStringLiteral("Search for:"), {120, 240, 855, 195});
-    m_textSearch = makeControl<QLineEdit>(this, "TextSearch", m_search.LastSearchText(), {1260, 240, 3135, 285});
+    m_textSearch =
+        makeControl<QLineEdit>(this, "TextSearch", m_search.LastSearchText(), {1260, 240, 3135, 285});
     m_checkExactMatch =
         makeControl<QCheckBox>(this, "CheckExactMatch", QStringLiteral("Exact Match"), {240, 900, 1395, 195});
-    m_checkIgnoreCase =
-        makeControl<QCheckBox>(this, "CheckIgnoreCase", QStringLiteral("Ignore Case"), {2100, 900, 1695, 255});
-    m_commandFindNext =
-        makeControl<QPushButton>(this, "CommandFindNext", QStringLiteral("Find Next"), {1500, 1560, 1695, 375});
+    m_checkIgnoreCase = makeControl<QCheckBox>(this, "CheckIgnoreCase", QStringLiteral("Ignore Case"),
+                                               {2100, 900, 1695, 255});
+    m_commandFindNext = makeControl<QPushButton>(this, "CommandFindNext", QStringLiteral("Find Next"),
+                                                 {1500, 1560, 1695, 375});
     m_checkKeepOpen =
         makeControl<QCheckBox>(this, "CheckKeepOpen", QStringLiteral("Keep Open"), {240, 1200, 1695, 255});
 

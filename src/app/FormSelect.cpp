@@ -19,15 +19,18 @@ FormSelect::FormSelect(SceneTree& tree, QString& lastSelectText, QWidget* parent
 
     m_label1 = makeControl<QLabel>(this, "Label1", QStringLiteral("Search for:"), {120, 240, 855, 195});
     m_textSearch = makeControl<QLineEdit>(this, "TextSearch", m_lastSelectText, {1260, 240, 3135, 285});
-    m_checkExactMatch =
-        makeControl<QCheckBox>(this, "CheckExactMatch", QStringLiteral("Exact Match"), {240, 1200, 1395, 195});
-    m_checkIgnoreCase =
-        makeControl<QCheckBox>(this, "CheckIgnoreCase", QStringLiteral("Ignore Case"), {2100, 1140, 1275, 255});
+    m_checkExactMatch = makeControl<QCheckBox>(this, "CheckExactMatch", QStringLiteral("Exact Match"),
+                                               {240, 1200, 1395, 195});
+    m_checkIgnoreCase = makeControl<QCheckBox>(this, "CheckIgnoreCase", QStringLiteral("Ignore Case"),
+                                               {2100, 1140, 1275, 255});
     m_commandSelect =
         makeControl<QPushButton>(this, "CommandSelect", QStringLiteral("Select"), {1500, 1560, 1695, 375});
-    m_checkSelectSet = makeControl<QCheckBox>(this, "CheckSelectSet", QStringLiteral("Set"), {180, 720, 675, 255});
-    m_checkSelectGet = makeControl<QCheckBox>(this, "CheckSelectGet", QStringLiteral("Get"), {1080, 720, 735, 255});
-    m_checkSelectOn = makeControl<QCheckBox>(this, "CheckSelectOn", QStringLiteral("On"), {1980, 720, 615, 255});
+    m_checkSelectSet =
+        makeControl<QCheckBox>(this, "CheckSelectSet", QStringLiteral("Set"), {180, 720, 675, 255});
+    m_checkSelectGet =
+        makeControl<QCheckBox>(this, "CheckSelectGet", QStringLiteral("Get"), {1080, 720, 735, 255});
+    m_checkSelectOn =
+        makeControl<QCheckBox>(this, "CheckSelectOn", QStringLiteral("On"), {1980, 720, 615, 255});
 
     m_commandSelect->setDefault(true);
     m_commandSelect->setAutoDefault(false);

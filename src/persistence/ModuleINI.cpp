@@ -14,7 +14,6 @@
 
 #include <optional>
 
-
 namespace vendrel {
 
 namespace {
@@ -91,7 +90,8 @@ public:
     static QByteArray keyOf(const QByteArray& line)
     {
         const QByteArray trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#') || trimmed.startsWith('['))
+        if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#') ||
+            trimmed.startsWith('['))
             return {};
         const qsizetype equals = trimmed.indexOf('=');
         return equals <= 0 ? QByteArray() : trimmed.left(equals).trimmed();
@@ -149,7 +149,7 @@ public:
         const QList<QByteArray> entry = entryLines(key, value);
         bool inSection = false;
         bool found = false;
-        qsizetype endOfFirst = -1;   // where a new key goes: after the last entry of the first section
+        qsizetype endOfFirst = -1; // where a new key goes: after the last entry of the first section
         qsizetype lastEntryEnd = 0;
         for (qsizetype i = 0; i < lines.size();) {
             if (const auto name = sectionOf(lines[i])) {

@@ -3,7 +3,8 @@
 namespace vendrel {
 
 /// The seven menu entries that make sense only once a world has been loaded.
-enum class WorldMenuEntry {
+enum class WorldMenuEntry
+{
     FileSaveSel,
     LoadSelections,
     FindName,

@@ -87,7 +87,8 @@ TEST_F(FormSelectTest, EnterTicksTheMatchingKindsStaysOpenAndNeverUnticks)
     tick("CheckSelectGet"); // unticking the box unticks no item
     tick("CheckSelectOn");
     pressEnter();
-    EXPECT_EQ(tickedTexts(tree), QStringList({"Get_T1_translation", "On_T1_translation", "Get_T10_rotation"}));
+    EXPECT_EQ(tickedTexts(tree),
+              QStringList({"Get_T1_translation", "On_T1_translation", "Get_T10_rotation"}));
     flushDeletes();
     EXPECT_FALSE(form.isNull()) << "the Select dialog never closes itself";
     EXPECT_EQ(tree.selectedIndex(), 1) << "selecting never moves the highlight";

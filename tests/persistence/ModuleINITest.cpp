@@ -117,8 +117,14 @@ TEST_F(ModuleINITest, LongAndUnicodeValuesRoundTripWhole)
     for (int i = 0; i < 2000; ++i)
         longValue += QStringLiteral("Ünïcødé-%1 ").arg(i);
     longValue += u"end"; // no trailing blank: blanks around values are not kept
-    const QStringList values{QString(299, u'x'), QString(300, u'y'), longValue, "C:\\worlds\\дом.wrl",
-                             "line one\nline two", "a=b;c", "<<<TAG", ""};
+    const QStringList values{QString(299, u'x'),
+                             QString(300, u'y'),
+                             longValue,
+                             "C:\\worlds\\дом.wrl",
+                             "line one\nline two",
+                             "a=b;c",
+                             "<<<TAG",
+                             ""};
     for (int i = 0; i < values.size(); ++i)
         ASSERT_TRUE(ini.WriteINI(QStringLiteral("k%1").arg(i), values[i]));
     for (int i = 0; i < values.size(); ++i)

@@ -68,7 +68,8 @@ TEST_F(SelectionsFileTest, SaveWritesTheTickedTextsUnderTheirPositions)
     tree.setChecked(4, true);
     tree.setChecked(8, true);
     ASSERT_TRUE(save());
-    EXPECT_EQ(contents(), "[Selections]\nsel3=Get_T1_translation\nsel4=On_T1_translation\nsel8=translation\n");
+    EXPECT_EQ(contents(),
+              "[Selections]\nsel3=Get_T1_translation\nsel4=On_T1_translation\nsel8=translation\n");
     expectTargetOnSettings();
 
     ASSERT_EQ(dialog.calls.size(), 1u);
@@ -113,7 +114,8 @@ TEST_F(SelectionsFileTest, SaveThenLoadRestoresTheTicks)
         tree.setChecked(i, false);
     tree.setChecked(2, true); // loading only adds ticks
     EXPECT_EQ(load(), 3);
-    EXPECT_EQ(tickedTexts(tree), QStringList({"File", "Transform T1", "Get_T1_translation", "Set_T1_translation"}));
+    EXPECT_EQ(tickedTexts(tree),
+              QStringList({"File", "Transform T1", "Get_T1_translation", "Set_T1_translation"}));
     EXPECT_EQ(events.yields, 3) << "events run after every tick";
     expectTargetOnSettings();
 
@@ -216,7 +218,8 @@ TEST_F(SelectionsFileTest, FarMatchesAndMissesInALargeTreeFollowTheSameRules)
     for (int i = 0; i < 500; ++i)
         tree.add(u"Root", QStringLiteral("filler%1").arg(i), QStringLiteral("Get_F%1_x").arg(i));
     tree.add(u"Root", u"far", u"Transform T1"); // the second item of this text, far behind the first
-    write("[Selections]\nsel1=Get_F400_x\nsel2=unknown\nsel3=Transform T1\nsel4=Get_F10_x\nsel5=Get_F499_x\n");
+    write(
+        "[Selections]\nsel1=Get_F400_x\nsel2=unknown\nsel3=Transform T1\nsel4=Get_F10_x\nsel5=Get_F499_x\n");
     events.onYield = [this] {
         if (events.yields == 2)
             tree.setChecked(1, true); // a tick meanwhile changes nothing of the matching

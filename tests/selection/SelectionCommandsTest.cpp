@@ -61,8 +61,8 @@ TEST_F(SelectionCommandsTest, BulkCommandsOnlyAddTicksOfTheirPrefixAndDeselectAl
 TEST_F(SelectionCommandsTest, SelectEmTicksByNameAndKind)
 {
     EXPECT_EQ(selectEm("T1", 0, 1, 0), QStringList({"Get_T1_translation", "Get_T10_rotation"}));
-    EXPECT_EQ(selectEm("translation", 1, 0, 1), QStringList({"On_T1_translation", "Set_T1_translation",
-                                                             "Set_Get_x_translation"}));
+    EXPECT_EQ(selectEm("translation", 1, 0, 1),
+              QStringList({"On_T1_translation", "Set_T1_translation", "Set_Get_x_translation"}));
     EXPECT_EQ(selectEm("Get_", 0, 1, 0),
               QStringList({"Get_T1_translation", "Get_T10_rotation", "Get_Get_x_translation", "Get_"}));
     EXPECT_EQ(selectEm("Get_", 1, 0, 0), QStringList({"Set_Get_x_translation"}));
@@ -89,7 +89,8 @@ TEST_F(SelectionCommandsTest, ExactMatchComparesTheWholeTextAndIgnoreCaseFoldsCa
     EXPECT_EQ(selectEm("T1", 1, 1, 1, {true, false}), QStringList());
     EXPECT_EQ(selectEm("get_t1_translation", 1, 1, 1, {true, false}), QStringList());
     EXPECT_EQ(selectEm("get_t1_translation", 1, 1, 1, {true, true}), QStringList({"Get_T1_translation"}));
-    EXPECT_EQ(selectEm("t1", 0, 1, 0, {false, true}), QStringList({"Get_T1_translation", "Get_T10_rotation"}));
+    EXPECT_EQ(selectEm("t1", 0, 1, 0, {false, true}),
+              QStringList({"Get_T1_translation", "Get_T10_rotation"}));
     // Case folding only widens the name test: the kind prefix stays case-sensitive.
     EXPECT_EQ(selectEm("lower", 0, 1, 0, {false, true}), QStringList());
 }
