@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QPointer>
+#include <QPushButton>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
+
+#include <initializer_list>
 
 namespace vendrel {
 
@@ -29,6 +32,22 @@ Control* makeControl(QWidget* parent, const char* name, const QString& caption, 
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(rectFromTwips(twips.x(), twips.y(), twips.width(), twips.height()));
     return control;
+}
+
+/// Enter presses `defaultButton`; the controls follow one another in `tabOrder`, and the first has the
+/// focus when the dialog opens.
+inline void setDefaultAndTabOrder(QPushButton* defaultButton, std::initializer_list<QWidget*> tabOrder)
+{
+    defaultButton->setDefault(true);
+    defaultButton->setAutoDefault(false);
+    QWidget* previous = nullptr;
+    for (QWidget* control : tabOrder) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    if (tabOrder.size() > 0)
+        (*tabOrder.begin())->setFocus();
 }
 
 /// Shows the modeless dialog kept in `current`, making it first when it is not open (it deletes itself

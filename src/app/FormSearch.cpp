@@ -29,13 +29,8 @@ FormSearch::FormSearch(TreeSearch& search, QWidget* parent) : QDialog(parent), m
     m_checkKeepOpen =
         makeControl<QCheckBox>(this, "CheckKeepOpen", QStringLiteral("Keep Open"), {240, 1200, 1695, 255});
 
-    m_commandFindNext->setDefault(true);
-    m_commandFindNext->setAutoDefault(false);
-    setTabOrder(m_textSearch, m_checkExactMatch);
-    setTabOrder(m_checkExactMatch, m_checkIgnoreCase);
-    setTabOrder(m_checkIgnoreCase, m_commandFindNext);
-    setTabOrder(m_commandFindNext, m_checkKeepOpen);
-    m_textSearch->setFocus();
+    setDefaultAndTabOrder(m_commandFindNext, {m_textSearch, m_checkExactMatch, m_checkIgnoreCase,
+                                              m_commandFindNext, m_checkKeepOpen});
 
     connect(m_commandFindNext, &QPushButton::clicked, this, &FormSearch::CommandFindNext_Click);
     m_search.resetSearchIndex();

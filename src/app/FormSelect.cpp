@@ -32,15 +32,9 @@ FormSelect::FormSelect(SceneTree& tree, QString& lastSelectText, QWidget* parent
     m_checkSelectOn =
         makeControl<QCheckBox>(this, "CheckSelectOn", QStringLiteral("On"), {1980, 720, 615, 255});
 
-    m_commandSelect->setDefault(true);
-    m_commandSelect->setAutoDefault(false);
-    setTabOrder(m_textSearch, m_checkExactMatch);
-    setTabOrder(m_checkExactMatch, m_checkIgnoreCase);
-    setTabOrder(m_checkIgnoreCase, m_commandSelect);
-    setTabOrder(m_commandSelect, m_checkSelectSet);
-    setTabOrder(m_checkSelectSet, m_checkSelectGet);
-    setTabOrder(m_checkSelectGet, m_checkSelectOn);
-    m_textSearch->setFocus();
+    setDefaultAndTabOrder(m_commandSelect,
+                          {m_textSearch, m_checkExactMatch, m_checkIgnoreCase, m_commandSelect,
+                           m_checkSelectSet, m_checkSelectGet, m_checkSelectOn});
 
     connect(m_commandSelect, &QPushButton::clicked, this, &FormSelect::CommandSelect_Click);
 }

@@ -1,6 +1,7 @@
 #include "FormSearch.h"
 
 #include "CountingEventPump.h"
+#include "DialogTest.h"
 #include "SceneTree.h"
 #include "TextTree.h"
 #include "TreeSearch.h"
@@ -19,7 +20,7 @@ using vendrel::test::fillTree;
 
 namespace {
 
-class FormSearchTest : public testing::Test
+class FormSearchTest : public test::DialogTest<FormSearch>
 {
 protected:
     void SetUp() override
@@ -27,27 +28,11 @@ protected:
         fillTree(tree, {"Transform T1", "Get_T1_translation", "On_T1_translation", "Transform T10",
                         "Get_T10_rotation"});
     }
-    void TearDown() override
-    {
-        if (form)
-            form->close();
-        flushDeletes();
-    }
     FormSearch* open() { return FormSearch::showDialog(form, search); }
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    template <class T> T* control(const char* name) { return form->findChild<T*>(QString::fromLatin1(name)); }
-    void type(const QString& text)
-    {
-        auto* edit = control<QLineEdit>("TextSearch");
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
-    void pressEnter() { QTest::keyClick(control<QLineEdit>("TextSearch"), Qt::Key_Return); }
 
     SceneTree tree;
     test::CountingEventPump events;
     TreeSearch search{tree, events};
-    QPointer<FormSearch> form;
 };
 
 TEST_F(FormSearchTest, HasTheCaptionControlsGeometryAndTabOrderOfTheSearchDialog)
@@ -70,12 +55,8 @@ TEST_F(FormSearchTest, HasTheCaptionControlsGeometryAndTabOrderOfTheSearchDialog
     EXPECT_EQ(control<QCheckBox>("CheckKeepOpen")->text(), "Keep Open");
     EXPECT_EQ(control<QCheckBox>("CheckKeepOpen")->geometry(), QRect(16, 80, 113, 17));
 
-    QWidget* at = control<QLineEdit>("TextSearch");
-    QStringList order;
-    for (int i = 0; i < 5; ++i, at = at->nextInFocusChain())
-        order.append(at->objectName());
-    EXPECT_EQ(order, QStringList({"TextSearch", "CheckExactMatch", "CheckIgnoreCase", "CommandFindNext",
-                                  "CheckKeepOpen"}));
+    EXPECT_EQ(tabOrder(5), QStringList({"TextSearch", "CheckExactMatch", "CheckIgnoreCase", "CommandFindNext",
+                                        "CheckKeepOpen"}));
 }
 
 TEST_F(FormSearchTest, EnterFindsOnceAndClosesReopeningShowsTheTextWithBoxesUnticked)

@@ -1,5 +1,6 @@
 #include "FormSelect.h"
 
+#include "DialogTest.h"
 #include "SceneTree.h"
 #include "TextTree.h"
 
@@ -18,7 +19,7 @@ using vendrel::test::tickedTexts;
 
 namespace {
 
-class FormSelectTest : public testing::Test
+class FormSelectTest : public test::DialogTest<FormSelect>
 {
 protected:
     void SetUp() override
@@ -26,27 +27,10 @@ protected:
         fillTree(tree, {"Transform T1", "Get_T1_translation", "On_T1_translation", "Set_T1_translation",
                         "Get_T10_rotation", "Get_other"});
     }
-    void TearDown() override
-    {
-        if (form)
-            form->close();
-        flushDeletes();
-    }
     FormSelect* open() { return FormSelect::showDialog(form, tree, lastSelectText); }
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    template <class T> T* control(const char* name) { return form->findChild<T*>(QString::fromLatin1(name)); }
-    void type(const QString& text)
-    {
-        auto* edit = control<QLineEdit>("TextSearch");
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
-    void tick(const char* box) { QTest::mouseClick(control<QCheckBox>(box), Qt::LeftButton); }
-    void pressEnter() { QTest::keyClick(control<QLineEdit>("TextSearch"), Qt::Key_Enter); }
 
     SceneTree tree;
     QString lastSelectText;
-    QPointer<FormSelect> form;
 };
 
 TEST_F(FormSelectTest, HasTheCaptionControlsGeometryAndTabOrderOfTheSelectDialog)
@@ -67,12 +51,8 @@ TEST_F(FormSelectTest, HasTheCaptionControlsGeometryAndTabOrderOfTheSelectDialog
     EXPECT_EQ(control<QCheckBox>("CheckSelectOn")->text(), "On");
     EXPECT_EQ(control<QCheckBox>("CheckSelectOn")->geometry(), QRect(132, 48, 41, 17));
 
-    QWidget* at = control<QLineEdit>("TextSearch");
-    QStringList order;
-    for (int i = 0; i < 7; ++i, at = at->nextInFocusChain())
-        order.append(at->objectName());
-    EXPECT_EQ(order, QStringList({"TextSearch", "CheckExactMatch", "CheckIgnoreCase", "CommandSelect",
-                                  "CheckSelectSet", "CheckSelectGet", "CheckSelectOn"}));
+    EXPECT_EQ(tabOrder(7), QStringList({"TextSearch", "CheckExactMatch", "CheckIgnoreCase", "CommandSelect",
+                                        "CheckSelectSet", "CheckSelectGet", "CheckSelectOn"}));
 }
 
 TEST_F(FormSelectTest, EnterTicksTheMatchingKindsStaysOpenAndNeverUnticks)
@@ -82,7 +62,7 @@ TEST_F(FormSelectTest, EnterTicksTheMatchingKindsStaysOpenAndNeverUnticks)
     EXPECT_TRUE(tickedTexts(tree).isEmpty()) << "no kind ticked: nothing changes";
     type("T1");
     tick("CheckSelectGet");
-    pressEnter();
+    pressEnter(Qt::Key_Enter); // the keypad's Enter too
     EXPECT_EQ(tickedTexts(tree), QStringList({"Get_T1_translation", "Get_T10_rotation"}));
     tick("CheckSelectGet"); // unticking the box unticks no item
     tick("CheckSelectOn");
