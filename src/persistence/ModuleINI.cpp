@@ -32,6 +32,8 @@ bool parse(const QByteArray& bytes, CSimpleIniA& ini)
 class ProfileText
 {
 public:
+    static inline const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
     /// False when the file exists but cannot be read.
     bool read(const QString& path)
     {
@@ -41,9 +43,13 @@ public:
         exists = true;
         if (!file.open(QIODevice::ReadOnly))
             return false;
-        const QByteArray bytes = file.readAll();
+        QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return false;
+        if (bytes.startsWith(utf8Bom)) {
+            bom = utf8Bom;
+            bytes.remove(0, bom.size());
+        }
         // Files written elsewhere may have CR LF line ends: a write keeps them.
         const qsizetype lf = bytes.indexOf('\n');
         if (lf > 0 && bytes[lf - 1] == '\r')
@@ -61,7 +67,7 @@ public:
     /// Replaces the file at `path` with the lines, through a temporary file beside it.
     bool write(const QString& path) const
     {
-        QByteArray bytes;
+        QByteArray bytes = bom;
         for (const QByteArray& line : lines)
             bytes += line + eol;
         if (!QDir().mkpath(QFileInfo(path).absolutePath()))
@@ -209,6 +215,7 @@ public:
 
     QList<QByteArray> lines;
     QByteArray eol = "\n";
+    QByteArray bom; // kept when the file had one
     bool exists = false;
 
 private:

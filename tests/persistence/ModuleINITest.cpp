@@ -100,6 +100,16 @@ TEST_F(ModuleINITest, AWriteReplacesTheValueInPlaceAndKeepsEveryOtherByte)
                                "k=v\r\n");
 }
 
+TEST_F(ModuleINITest, AByteOrderMarkIsReadAndKept)
+{
+    const QString file = path("bom.ini");
+    writeBytes(file, "\xEF\xBB\xBF[Selections]\nsel1=Größe\n");
+    ini.SetINITarget(file, "selections");
+    EXPECT_EQ(ini.ReadINI("sel1", ""), "Größe");
+    ASSERT_TRUE(ini.WriteINI("sel2", "x"));
+    EXPECT_EQ(readBytes(file), "\xEF\xBB\xBF[Selections]\nsel1=Größe\nsel2=x\n");
+}
+
 TEST_F(ModuleINITest, AKeyRepeatedInARepeatedSectionIsReplacedEverywhere)
 {
     const QString file = path("twice.ini");
