@@ -110,6 +110,20 @@ TEST_F(ModuleINITest, AByteOrderMarkIsReadAndKept)
     EXPECT_EQ(readBytes(file), "\xEF\xBB\xBF[Selections]\nsel1=Größe\nsel2=x\n");
 }
 
+TEST_F(ModuleINITest, MultiLineValuesAreSkippedWholeAndReplacedWhole)
+{
+    const QString file = path("multi.ini");
+    writeBytes(file, "[a]\nm=<<<END\n[b]\nk=1\nEND\n[b]\nk=2\n");
+    ini.SetINITarget(file, "b");
+    EXPECT_EQ(ini.ReadINI("k", ""), "2");
+    ASSERT_TRUE(ini.WriteINI("k", "3"));
+    EXPECT_EQ(readBytes(file), "[a]\nm=<<<END\n[b]\nk=1\nEND\n[b]\nk=3\n");
+    ini.SetINITarget(file, "a");
+    EXPECT_EQ(ini.ReadINI("m", ""), "[b]\nk=1");
+    ASSERT_TRUE(ini.WriteINI("m", "one line"));
+    EXPECT_EQ(readBytes(file), "[a]\nm=one line\n[b]\nk=3\n");
+}
+
 TEST_F(ModuleINITest, AKeyRepeatedInARepeatedSectionIsReplacedEverywhere)
 {
     const QString file = path("twice.ini");
