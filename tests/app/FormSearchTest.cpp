@@ -43,6 +43,7 @@ TEST_F(FormSearchTest, HasTheCaptionControlsGeometryAndTabOrderOfTheSearchDialog
     EXPECT_EQ(form->parentWidget(), nullptr) << "no owner window";
     EXPECT_FALSE(form->isModal());
     EXPECT_EQ(control<QLabel>("Label1")->text(), "Search for:");
+    EXPECT_EQ(form->focusWidget(), control<QLineEdit>("TextSearch")) << "the text box has the focus";
     EXPECT_EQ(control<QLineEdit>("TextSearch")->geometry(), QRect(84, 16, 209, 19));
     EXPECT_EQ(control<QCheckBox>("CheckExactMatch")->text(), "Exact Match");
     EXPECT_EQ(control<QCheckBox>("CheckExactMatch")->geometry(), QRect(16, 60, 93, 13));

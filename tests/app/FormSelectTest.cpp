@@ -40,6 +40,8 @@ TEST_F(FormSelectTest, HasTheCaptionControlsGeometryAndTabOrderOfTheSelectDialog
     EXPECT_EQ(form->size(), QSize(312, 139));
     EXPECT_EQ(form->parentWidget(), nullptr);
     EXPECT_EQ(control<QLabel>("Label1")->geometry(), QRect(8, 16, 57, 13));
+    EXPECT_EQ(control<QLabel>("Label1")->text(), "Search for:");
+    EXPECT_EQ(form->focusWidget(), control<QLineEdit>("TextSearch"));
     EXPECT_EQ(control<QCheckBox>("CheckExactMatch")->geometry(), QRect(16, 80, 93, 13));
     EXPECT_EQ(control<QCheckBox>("CheckIgnoreCase")->geometry(), QRect(140, 76, 85, 17));
     EXPECT_EQ(control<QPushButton>("CommandSelect")->text(), "Select");

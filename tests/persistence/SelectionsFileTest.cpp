@@ -177,6 +177,16 @@ TEST_F(SelectionsFileTest, CancelTouchesNothing)
     EXPECT_EQ(dialog.calls.size(), 2u);
 }
 
+TEST_F(SelectionsFileTest, AFileThatCannotBeWrittenFailsSilently)
+{
+    write("[Selections]\nsel2=Transform T1\n");
+    tree.setChecked(3, true);
+    dialog.answers.push_back(file + "/inside-a-file.x3ds");
+    EXPECT_FALSE(SelectionsFile::FileSaveSel_Click(tree, ini, dialog, address));
+    EXPECT_EQ(contents(), "[Selections]\nsel2=Transform T1\n");
+    expectTargetOnSettings();
+}
+
 TEST_F(SelectionsFileTest, MissingFileOrSectionLoadsAsEmpty)
 {
     EXPECT_EQ(load(), 0);
