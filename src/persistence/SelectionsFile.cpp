@@ -1,0 +1,139 @@
+#include "SelectionsFile.h"
+
+#include "EventPump.h"
+#include "FileDialog.h"
+#include "ModuleINI.h"
+#include "SceneTree.h"
+#include "SettingsTargetGuard.h"
+#include "TextRoutines.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+namespace vendrel {
+
+namespace {
+
+/// The positions of every text in the tree, so that an entry finds its next item without scanning the
+/// rest of the tree, even when it matches nothing. Rebuilt when the tree has changed meanwhile.
+class TextPositions
+{
+public:
+    explicit TextPositions(const SceneTree& tree) : m_tree(tree) {}
+
+    /// The first position after `after` (up to the current count) whose text is `text`; 0 when none.
+    int firstAfter(const QString& text, int after)
+    {
+        // The next match is usually close by (a file saved from this tree): look there first.
+        const int count = m_tree.count();
+        const int near = std::min(count, after + nearby);
+        for (int i = after + 1; i <= near; ++i) {
+            if (m_tree.text(i) == text)
+                return i;
+        }
+        if (near == count)
+            return 0;
+        if (m_generation != m_tree.generation() || m_count != m_tree.count())
+            rebuild();
+        const auto found = m_positions.constFind(QStringView(text));
+        if (found == m_positions.cend())
+            return 0;
+        const auto next = std::upper_bound(found->begin(), found->end(), after);
+        return next == found->end() ? 0 : *next;
+    }
+
+private:
+    static constexpr int nearby = 64;
+
+    void rebuild()
+    {
+        m_positions.clear();
+        m_generation = m_tree.generation();
+        m_count = m_tree.count();
+        for (int i = 1; i <= m_count; ++i)
+            m_positions[m_tree.text(i)].push_back(i);
+    }
+
+    const SceneTree& m_tree;
+    QHash<QStringView, std::vector<int>> m_positions;
+    std::uint64_t m_generation = 0;
+    int m_count = -1;
+};
+
+} // namespace
+
+QString SelectionsFile::defaultFileName(const QString& address)
+{
+    return TextRoutines::StripExtension(address) + defaultExtension;
+}
+
+bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
+                                       const QString& address)
+{
+    try {
+        FileDialogRequest request;
+        request.filter = saveFilter;
+        request.filterIndex = 1;
+        request.defaultExtension = defaultExtension;
+        request.flags = saveFlags;
+        request.initialFileName = defaultFileName(address);
+        const auto chosen = dialog.showSave(request);
+        if (!chosen)
+            return false;
+
+        SettingsTargetGuard target(ini, *chosen, section);
+        ModuleINI::Entries entries;
+        const int count = tree.count();
+        for (int i = 1; i <= count; ++i) {
+            if (tree.checked(i))
+                entries.emplace_back(keyPrefix + QString::number(i), tree.text(i).toString());
+        }
+        // One write for the whole section: a section of many entries is not rewritten once per entry.
+        return ini.ReplaceSection(entries);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int SelectionsFile::LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
+                                         EventPump& events, const QString& address)
+{
+    try {
+        FileDialogRequest request;
+        request.filter = openFilter;
+        request.filterIndex = 1;
+        request.defaultExtension = defaultExtension;
+        request.initialFileName = defaultFileName(address);
+        const auto chosen = dialog.showOpen(request);
+        if (!chosen)
+            return -1;
+
+        int lastMatched = 0;
+        int ticked = 0;
+        SettingsTargetGuard target(ini, *chosen, section);
+        // Read once: every entry is looked up, and the file must not be reread per entry.
+        const auto entries = ini.ReadSection();
+        TextPositions positions(tree); // follows a tree the user rebuilt while events ran
+        const int n = tree.count();
+        for (int i = 1; i <= n; ++i) {
+            const QString value = entries.value(keyPrefix + QString::number(i));
+            if (value.isEmpty())
+                continue;
+            const int match = positions.firstAfter(value, lastMatched);
+            if (match == 0)
+                continue;
+            tree.setChecked(match, true);
+            ++ticked;
+            lastMatched = match;
+            events.processPendingEvents();
+        }
+        return ticked;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+} // namespace vendrel

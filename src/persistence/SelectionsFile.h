@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+namespace vendrel {
+
+class SceneTree;
+class ModuleINI;
+class FileDialog;
+class EventPump;
+
+/// "Save Selections..." and "Load Selections...": the texts of the ticked items, kept in a profile file
+/// (by convention ".x3ds") under section "Selections" as "sel<position>=<text>".
+///
+/// A cancel or any failure ends a command at once and silently; the profile target is back on the
+/// program's settings afterwards in every case.
+class SelectionsFile
+{
+public:
+    static inline const QString section = QStringLiteral("Selections");
+    static inline const QString keyPrefix = QStringLiteral("sel");
+    static inline const QString saveFilter = QStringLiteral("X3D Settings (*.x3ds)|*.x3ds|");
+    static inline const QString openFilter = QStringLiteral("X3d Settings (*.x3ds)|*.x3ds|");
+    static inline const QString defaultExtension = QStringLiteral(".x3ds");
+    /// The flags value the save dialog is handed, as for the script's save dialog.
+    static constexpr int saveFlags = 4096;
+
+    /// The name both dialogs offer: the address without its extension (everything before its last
+    /// "."), followed by ".x3ds".
+    static QString defaultFileName(const QString& address);
+
+    /// Asks for a file and replaces its "Selections" section with one entry per ticked item, in index
+    /// order; other sections of the file stay. With nothing ticked and no file yet, no file is made.
+    /// Returns whether the file now holds the ticks (false on cancel or failure).
+    static bool FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
+                                  const QString& address);
+
+    /// Asks for a file and ticks again the items it lists: entries are read as sel1, sel2, ... up to the
+    /// tree's item count, and each ticks the first item after the previous match whose text equals it
+    /// exactly. Events run after every tick. Only adds ticks. Returns the number of items ticked, or -1
+    /// on cancel or failure.
+    static int LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog, EventPump& events,
+                                    const QString& address);
+};
+
+} // namespace vendrel

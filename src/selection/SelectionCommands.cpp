@@ -1,0 +1,77 @@
+#include "SelectionCommands.h"
+
+#include "Failure.h"
+#include "SceneTree.h"
+#include "SceneWalker.h"
+
+namespace vendrel {
+
+void SelectAllWithPrefix(SceneTree& tree, QStringView prefix)
+{
+    SceneTree::ChangeBatch batch(tree);
+    const int count = tree.count();
+    for (int i = 1; i <= count; ++i) {
+        if (tree.text(i).startsWith(prefix))
+            tree.setChecked(i, true);
+    }
+}
+
+void SelectAllGet(SceneTree& tree)
+{
+    SelectAllWithPrefix(tree, getPrefix);
+}
+
+void SelectAllSet(SceneTree& tree)
+{
+    SelectAllWithPrefix(tree, setPrefix);
+}
+
+void SelectAllOn(SceneTree& tree)
+{
+    SelectAllWithPrefix(tree, onPrefix);
+}
+
+void DeselectAll(SceneTree& tree)
+{
+    SceneTree::ChangeBatch batch(tree);
+    const int count = tree.count();
+    for (int i = 1; i <= count; ++i)
+        tree.setChecked(i, false);
+}
+
+void SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons, MatchOptions options)
+{
+    if (sets == 0 && gets == 0 && ons == 0)
+        return; // no item could be ticked
+    SceneTree::ChangeBatch batch(tree);
+    const int count = tree.count();
+    for (int i = 1; i <= count; ++i) {
+        const QStringView text = tree.text(i);
+        if (!textMatches(text, name, options))
+            continue;
+        if ((gets != 0 && text.startsWith(getPrefix)) || (sets != 0 && text.startsWith(setPrefix)) ||
+            (ons != 0 && text.startsWith(onPrefix)))
+            tree.setChecked(i, true);
+    }
+}
+
+void EnableMenus(MenuState& menus, bool enabled)
+{
+    for (WorldMenuEntry entry :
+         {WorldMenuEntry::FileSaveSel, WorldMenuEntry::LoadSelections, WorldMenuEntry::FindName,
+          WorldMenuEntry::SelectAllOn, WorldMenuEntry::SelectAllGet, WorldMenuEntry::SelectAllSet,
+          WorldMenuEntry::DeselectAll})
+        menus.setEnabled(entry, enabled);
+}
+
+bool CheckAll_Click(SceneWalker& walker)
+{
+    try {
+        walker.BuildSceneTree();
+        return true;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
+} // namespace vendrel
