@@ -70,10 +70,10 @@ QUrl XiteUrlSchemeHandler::fileUrl(const QString& absolutePath)
 
 QString XiteUrlSchemeHandler::fileRootFor(const QString& worldPath)
 {
-    QDir dir = QFileInfo(worldPath).absoluteDir();
-    for (int up = 0; up < 4 && dir.cdUp();)
-        ++up;
-    return dir.absolutePath();
+    QString folder = QDir::cleanPath(QFileInfo(worldPath).absolutePath());
+    for (int up = 0; up < 4; ++up)
+        folder = QFileInfo(folder).path(); // "/" stays "/"
+    return folder;
 }
 
 bool XiteUrlSchemeHandler::mayServe(const QString& absolutePath) const
