@@ -3,7 +3,6 @@
 #include "SceneAccess.h"
 #include "XiteScene.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -57,8 +56,11 @@ public:
     QString currentUrl() const { return m_currentUrl; }
     /// The scene of the world loaded last; null before the first load or after a failed one.
     std::shared_ptr<XiteScene> scene() const { return m_scene; }
-    /// Milliseconds from the last load request to the page's initialized report.
+    /// Milliseconds from the last completed load's request to X_ITE reporting the world initialized.
     qint64 lastLoadMs() const { return m_lastLoadMs; }
+    /// Milliseconds from there until the scene's description was read: describing the scene in the
+    /// page, handing it over and reading it.
+    qint64 lastSceneMs() const { return m_lastSceneMs; }
     /// Reports of the page that were dropped as invalid or out of turn.
     int rejectedReports() const { return m_rejected; }
     /// Whether the page is up and has reported X_ITE ready.
@@ -112,8 +114,9 @@ private:
     QString m_fileRoot;
     QString m_currentUrl;
     QString m_lastError;
-    QElapsedTimer m_requestTimer;
+    qint64 m_requestTime = 0; // ms since the epoch
     qint64 m_lastLoadMs = 0;
+    qint64 m_lastSceneMs = 0;
     int m_rejected = 0;
 
     std::shared_ptr<XiteScene> m_scene;

@@ -119,7 +119,7 @@ BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool n
         world.error = QString::fromUtf8(e.what());
         return world;
     }
-    world.treeMs = walkTime.elapsed();
+    world.treeMs = m_browser->lastSceneMs() + walkTime.elapsed();
     world.items = tree.count();
     return world;
 }

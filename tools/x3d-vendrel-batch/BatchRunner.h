@@ -29,7 +29,7 @@ public:
     {
         XiteLoadWaiter::Result result = XiteLoadWaiter::Result::Failed;
         qint64 loadMs = 0; ///< load request to X_ITE reporting the world initialized
-        qint64 treeMs = 0; ///< from there to the finished tree
+        qint64 treeMs = 0; ///< from there to the finished tree (describing the scene, reading it, walking it)
         int items = 0;
         QString error;
     };

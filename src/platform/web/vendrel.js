@@ -160,14 +160,14 @@ function load(serial, url) {
       if (serial !== current)
          return;
       let scene = null;
-      const started = performance.now();
+      const initializedAt = Date.now();
       try {
          scene = snapshot(browser.currentScene);
       } catch (e) {
          post({ serial: serial, kind: "failed", reason: "Couldn't read the scene: " + e });
          return;
       }
-      post({ serial: serial, kind: "initialized", snapshotMs: performance.now() - started, scene: scene });
+      post({ serial: serial, kind: "initialized", initializedAt: initializedAt, scene: scene });
    }, function (error) {
       done();
       if (serial !== current)
