@@ -328,7 +328,9 @@ void XiteBrowser::receive(const QString& message)
     if (kind == u"failed") {
         if (m_state != State::Loading || m_pending)
             return drop();
-        const QString reason = report.value(u"reason").toString();
+        // Our page's addresses mean nothing to the user: local files are named by their file URLs.
+        QString reason = report.value(u"reason").toString().left(maxReasonSize);
+        reason.replace(QLatin1String("vendrel://local/file/"), QLatin1String("file:///"));
         return fail(reason.isEmpty() ? QStringLiteral("X_ITE couldn't load the world") : reason);
     }
     if (kind == u"event") {

@@ -46,6 +46,14 @@ const QWebChannel = (function () {
    return QWebChannel;
 })();
 
+// X_ITE tells why a load failed on the console only; the last thing it said goes with the report.
+let lastConsoleError = "";
+const consoleError = console.error;
+console.error = function () {
+   try { lastConsoleError = Array.prototype.map.call(arguments, String).join(" "); } catch (e) { }
+   return consoleError.apply(console, arguments);
+};
+
 let bridge = null;
 let current = 0; // serial of the load the application asked for last
 let browser = null;
@@ -141,6 +149,7 @@ function snapshot(scene) {
 
 function load(serial, url) {
    current = serial;
+   lastConsoleError = "";
    let initialized = false;
    let failed = false;
    const keys = {};
@@ -172,7 +181,9 @@ function load(serial, url) {
       done();
       if (serial !== current)
          return;
-      post({ serial: serial, kind: "failed", reason: String(error && error.message ? error.message : error), initializedError: failed || !initialized });
+      const message = String(error && error.message ? error.message : error);
+      const detail = lastConsoleError.replace(/\*{10,}/g, "").replace(/\s+/g, " ").trim();
+      post({ serial: serial, kind: "failed", reason: detail ? message + " " + detail : message, initializedError: failed || !initialized });
    });
 }
 
