@@ -162,3 +162,26 @@ TEST(BatchTool, ScriptSaysItIsNotAvailableYet)
 }
 
 } // namespace
+
+namespace {
+
+TEST(BatchTool, AWedgedPageEndsInATimeoutAndTheSweepGoesOn)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(QFile::copy(world("wedge.x3dv"), folder.filePath(QStringLiteral("a.x3dv"))));
+    ASSERT_TRUE(QFile::copy(world("xml.x3d"), folder.filePath(QStringLiteral("b.x3d"))));
+    const ToolRun run = batch({"sweep", "--timeout", "3", folder.path()});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(lines[0], folder.filePath(QStringLiteral("a.x3dv")) + QStringLiteral("\ttimeout\t0\t0\t0"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("\tloaded\t"))) << "a fresh page after the wedged one";
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("total\t2 worlds: 1 loaded, 0 failed, 1 timeout\t")));
+
+    const ToolRun tree = batch({"tree", "--timeout", "2", world("wedge.x3dv")});
+    EXPECT_EQ(tree.status, 3);
+    EXPECT_TRUE(tree.err.contains(QStringLiteral("no answer within 2 s"))) << tree.err.toStdString();
+}
+
+} // namespace
