@@ -175,7 +175,6 @@ void XiteBrowser::restart()
     if (m_state == State::Loading)
         fail(QStringLiteral("The load was abandoned"));
     dropPage();
-    emit pageReplaced(nullptr);
     makePage();
 }
 
@@ -209,10 +208,12 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
         m_fileRoot = XiteUrlSchemeHandler::fileRootFor(path);
         m_pageTarget = XiteUrlSchemeHandler::fileUrl(path).toString(QUrl::FullyEncoded);
     }
-    if (m_pageDead)
-        restart(); // a new profile, and so a new renderer
-    else
+    if (m_pageDead) {
+        dropPage(); // a new profile, and so a new renderer
+        makePage();
+    } else {
         openPage();
+    }
     m_handler->setFileRoot(m_fileRoot);
     m_pending = true; // goes out once the new page is ready
 }
