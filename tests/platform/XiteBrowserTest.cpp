@@ -261,6 +261,17 @@ TEST_F(XiteBrowserTest, AReportThatIsNotTheCurrentPagesIsDropped)
     EXPECT_EQ(browser->getExecutionContext()->rootNodes()->item(0)->typeName(), "Ball");
 }
 
+TEST_F(XiteBrowserTest, WhenTheRendererEndsTheLoadFailsAndTheNextGetsAFreshPage)
+{
+    browser->loadURL({world("xml.x3d")}, {});
+    QWebEnginePage* before = browser->page();
+    emit before->renderProcessTerminated(QWebEnginePage::CrashedTerminationStatus, 139);
+    EXPECT_EQ(waiter->waitForEvent(30000), 3);
+    EXPECT_TRUE(browser->lastError().contains(QStringLiteral("renderer"))) << browser->lastError().toStdString();
+    EXPECT_EQ(tree(world("proto.x3dv")).value(1), "Root_0 Ball B");
+    EXPECT_EQ(view->page(), browser->page()) << "the view follows the new page";
+}
+
 TEST(XiteBrowserFactory, TheVersionOfXiteIsKnown)
 {
     EXPECT_EQ(XiteBrowser::xiteVersion().count(u'.'), 2) << XiteBrowser::xiteVersion().toStdString();
