@@ -20,9 +20,15 @@ struct ToolRun
 };
 
 /// Runs the tool as a user would; it brings its own virtual display when there is none.
-ToolRun batch(const QStringList& arguments)
+ToolRun batch(const QStringList& arguments, bool withDisplay = true)
 {
     QProcess process;
+    if (!withDisplay) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(VENDREL_BATCH_TOOL), arguments);
     ToolRun run;
     if (!process.waitForFinished(180000)) {
@@ -182,6 +188,17 @@ TEST(BatchTool, AWedgedPageEndsInATimeoutAndTheSweepGoesOn)
     const ToolRun tree = batch({"tree", "--timeout", "2", world("wedge.x3dv")});
     EXPECT_EQ(tree.status, 3);
     EXPECT_TRUE(tree.err.contains(QStringLiteral("no answer within 2 s"))) << tree.err.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST(BatchTool, WithoutADisplayItBringsItsOwn)
+{
+    const ToolRun run = batch({"tree", "--named", world("proto.x3dv")}, false);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("1\tRoot\tFile\n2\tRoot_0\tBall B\n")));
 }
 
 } // namespace
