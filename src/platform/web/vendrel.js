@@ -121,8 +121,8 @@ function snapshot(scene) {
    for (const root of scene.rootNodes)
       roots.push(idOf(root));
 
-   while (queue.length) {
-      const node = queue.shift();
+   for (let next = 0; next < queue.length; ++next) {
+      const node = queue[next];
       const id = ids.get(node);
       const d = defsOf(node);
       const links = [];
