@@ -10,6 +10,8 @@ QString BatchOptions::usage()
         "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
         "                           [-o OUT] [--timeout S] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
+        "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
+        "         --verbose shows the page's console and, for tree, the load and tree times.\n"
         "Exit status: 0 done, 2 bad usage, 3 the world could not be loaded.\n"
         "Without a display, a virtual one (Xvfb) is started for the run.\n");
 }

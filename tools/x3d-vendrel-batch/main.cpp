@@ -7,6 +7,7 @@
 #include "WebEngineSetup.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
     }
     qputenv("QT_QPA_PLATFORM", "xcb"); // the offscreen platform has no WebGL
     vendrel::prepareWebEngine();
+    // The web engine describes its graphics set-up at every start; that is noise on a tool's stderr.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("x3d-vendrel-batch"));
 
