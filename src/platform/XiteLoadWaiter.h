@@ -1,0 +1,44 @@
+#pragma once
+
+#include "SceneAccess.h"
+
+#include <QString>
+
+class QEventLoop;
+
+namespace vendrel {
+
+/// Loads one world and waits for the browser's answer without blocking the event loop: for the batch
+/// tool and the tests, which have no load command of their own.
+class XiteLoadWaiter : public X3DBrowserListener
+{
+public:
+    enum class Result
+    {
+        Loaded,
+        Failed,
+        Timeout,
+    };
+
+    explicit XiteLoadWaiter(Browser& browser);
+    ~XiteLoadWaiter() override;
+    XiteLoadWaiter(const XiteLoadWaiter&) = delete;
+    XiteLoadWaiter& operator=(const XiteLoadWaiter&) = delete;
+
+    /// Asks for `address` and runs events until event 0 (Loaded), 3 or 2 (Failed) or `timeoutMs`.
+    Result load(const QString& address, int timeoutMs);
+    /// Runs events until the next event code or the time is up; -1 on timeout.
+    int waitForEvent(int timeoutMs);
+
+    void browserChanged(int evnt) override;
+
+private:
+    Browser& m_browser;
+    int m_lastEvent = -1;
+    bool m_waitingForLoad = false;
+    bool m_done = false;
+    Result m_result = Result::Timeout;
+    QEventLoop* m_loop = nullptr;
+};
+
+} // namespace vendrel

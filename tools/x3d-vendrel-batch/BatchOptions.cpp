@@ -1,0 +1,93 @@
+#include "BatchOptions.h"
+
+namespace vendrel {
+
+QString BatchOptions::usage()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  x3d-vendrel-batch tree [--named] [--timeout S] WORLD\n"
+        "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
+        "                           [-o OUT] [--timeout S] WORLD\n"
+        "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
+        "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
+        "         --verbose shows the page's console and, for tree, the load and tree times.\n"
+        "Exit status: 0 done, 2 bad usage, 3 the world could not be loaded.\n"
+        "Without a display, a virtual one (Xvfb) is started for the run.\n");
+}
+
+std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QString* error)
+{
+    BatchOptions options;
+    auto bad = [error](const QString& why) -> std::optional<BatchOptions> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (arguments.isEmpty())
+        return bad(QStringLiteral("No command given"));
+    const QString command = arguments.first();
+    if (command == u"tree")
+        options.command = Command::Tree;
+    else if (command == u"script")
+        options.command = Command::Script;
+    else if (command == u"sweep")
+        options.command = Command::Sweep;
+    else if (command == u"--help" || command == u"-h" || command == u"help")
+        return options;
+    else
+        return bad(QStringLiteral("Unknown command: ") + command);
+
+    const bool script = options.command == Command::Script;
+    const bool sweep = options.command == Command::Sweep;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        auto value = [&](QString* into) {
+            if (i + 1 >= arguments.size())
+                return false;
+            *into = arguments[++i];
+            return true;
+        };
+        if (a == u"--named" && !sweep) {
+            options.named = true;
+        } else if (a == u"--get" && script) {
+            options.get = true;
+        } else if (a == u"--set" && script) {
+            options.set = true;
+        } else if (a == u"--on" && script) {
+            options.on = true;
+        } else if (a == u"--verbose") {
+            options.verbose = true;
+        } else if (a == u"--select" && script) {
+            QString name;
+            if (!value(&name))
+                return bad(QStringLiteral("--select needs a name"));
+            options.selectNames.append(name);
+        } else if (a == u"--selections" && script) {
+            if (!value(&options.selectionsFile))
+                return bad(QStringLiteral("--selections needs a file"));
+        } else if (a == u"-o" && script) {
+            if (!value(&options.output))
+                return bad(QStringLiteral("-o needs a file"));
+        } else if (a == u"--timeout") {
+            QString text;
+            bool ok = false;
+            if (!value(&text) || (options.timeoutSeconds = text.toInt(&ok), !ok) ||
+                options.timeoutSeconds <= 0 || options.timeoutSeconds > 86400)
+                return bad(QStringLiteral("--timeout needs a number of seconds (1 to 86400)"));
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
+        } else if (options.target.isEmpty()) {
+            options.target = a;
+        } else {
+            return bad(QStringLiteral("Only one ") +
+                       (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
+                       QStringLiteral(" may be given"));
+        }
+    }
+    if (options.target.isEmpty())
+        return bad(sweep ? QStringLiteral("No folder given") : QStringLiteral("No world given"));
+    return options;
+}
+
+} // namespace vendrel

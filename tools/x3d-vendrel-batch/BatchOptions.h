@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vendrel {
+
+/// The command line of x3d-vendrel-batch.
+struct BatchOptions
+{
+    enum class Command
+    {
+        Tree,
+        Script,
+        Sweep,
+        Help,
+    };
+    Command command = Command::Help;
+    bool named = false;
+    bool get = false;
+    bool set = false;
+    bool on = false;
+    QStringList selectNames;
+    QString selectionsFile;
+    QString output;
+    QString target; ///< the world, or the folder for sweep
+    int timeoutSeconds = 60;
+    bool verbose = false;
+
+    /// Reads the arguments after the program name; on bad usage returns nothing and sets `error`.
+    static std::optional<BatchOptions> parse(const QStringList& arguments, QString* error);
+    static QString usage();
+};
+
+} // namespace vendrel

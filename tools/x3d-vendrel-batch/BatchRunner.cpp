@@ -1,0 +1,228 @@
+#include "BatchRunner.h"
+
+#include "EventPump.h"
+#include "MessageBox.h"
+#include "ModuleOrva.h"
+#include "SceneTree.h"
+#include "SceneWalker.h"
+#include "X3DBrowserView.h"
+#include "XiteBrowser.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace vendrel {
+
+namespace {
+
+/// The walk's messages go to standard error, and the run goes on as after a closed message box.
+class StreamMessageBox : public MessageBox
+{
+public:
+    explicit StreamMessageBox(QTextStream& err) : m_err(err) {}
+    void show(const QString& text) override { m_err << text << Qt::endl; }
+
+private:
+    QTextStream& m_err;
+};
+
+/// Nobody works a window during a batch walk, so there are no pending events worth letting run.
+class IdleEventPump : public EventPump
+{
+public:
+    void processPendingEvents() override {}
+};
+
+bool isWorldFile(const QString& name)
+{
+    static const QStringList suffixes = {
+        QStringLiteral(".wrl"),    QStringLiteral(".x3d"),    QStringLiteral(".x3dv"),
+        QStringLiteral(".wrl.gz"), QStringLiteral(".x3d.gz"), QStringLiteral(".x3dv.gz"),
+        QStringLiteral(".wrz"),    QStringLiteral(".x3dz"),   QStringLiteral(".x3dvz"),
+    };
+    const QString lower = name.toLower();
+    return std::any_of(suffixes.begin(), suffixes.end(), [&](const QString& s) { return lower.endsWith(s); });
+}
+
+const char* resultWord(XiteLoadWaiter::Result result)
+{
+    switch (result) {
+    case XiteLoadWaiter::Result::Loaded:
+        return "loaded";
+    case XiteLoadWaiter::Result::Failed:
+        return "failed";
+    case XiteLoadWaiter::Result::Timeout:
+        break;
+    }
+    return "timeout";
+}
+
+} // namespace
+
+BatchRunner::BatchRunner(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+
+BatchRunner::~BatchRunner()
+{
+    m_waiter.reset();
+    m_view.reset();
+    m_browser.reset();
+}
+
+bool BatchRunner::startBrowser()
+{
+    QString why;
+    m_browser = XiteBrowser::create(&why);
+    if (!m_browser) {
+        m_err << "Couldn't get browser object: " << why << Qt::endl;
+        return false;
+    }
+    m_view = std::make_unique<X3DBrowserView>(m_browser);
+    // X_ITE only runs in a page that is shown: a hidden page gets no frames.
+    m_view->resize(480, 360);
+    m_view->show();
+    m_waiter = std::make_unique<XiteLoadWaiter>(*m_browser);
+    return true;
+}
+
+BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool named, int timeoutMs,
+                                                  SceneTree& tree)
+{
+    WorldResult world;
+    world.result = m_waiter->load(address, timeoutMs);
+    if (world.result == XiteLoadWaiter::Result::Timeout) {
+        world.error = QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000);
+        m_browser->restart(); // the page may be stuck in a world's script: the next world gets a fresh one
+        return world;
+    }
+    if (world.result == XiteLoadWaiter::Result::Failed) {
+        world.error = m_browser->lastError();
+        return world;
+    }
+    world.loadMs = m_browser->lastLoadMs();
+
+    QElapsedTimer walkTime;
+    walkTime.start();
+    ModuleOrva orva;
+    orva.browser = m_browser;
+    try {
+        orva.context = m_browser->getExecutionContext();
+        StreamMessageBox messages(m_err);
+        IdleEventPump events;
+        SceneWalker walker(tree, orva, messages, events, [named] { return named ? 0 : 1; });
+        walker.BuildSceneTree();
+    } catch (const std::exception& e) {
+        world.result = XiteLoadWaiter::Result::Failed;
+        world.error = QString::fromUtf8(e.what());
+        return world;
+    }
+    world.treeMs = m_browser->lastSceneMs() + walkTime.elapsed();
+    world.items = tree.count();
+    return world;
+}
+
+int BatchRunner::run(const BatchOptions& options)
+{
+    if (options.command == BatchOptions::Command::Help) {
+        m_out << BatchOptions::usage();
+        return 0;
+    }
+    if (options.command == BatchOptions::Command::Sweep && !QFileInfo(options.target).isDir()) {
+        m_err << "Not a folder: " << options.target << Qt::endl;
+        return 2;
+    }
+    if (!startBrowser())
+        return 3;
+    if (options.verbose)
+        QObject::connect(m_browser.get(), &XiteBrowser::consoleMessage,
+                         [this](const QString& message) { m_err << message << Qt::endl; });
+    switch (options.command) {
+    case BatchOptions::Command::Tree:
+        return tree(options);
+    case BatchOptions::Command::Sweep:
+        return sweep(options);
+    case BatchOptions::Command::Script:
+        return script(options);
+    case BatchOptions::Command::Help:
+        break;
+    }
+    return 2;
+}
+
+int BatchRunner::tree(const BatchOptions& options)
+{
+    SceneTree tree;
+    const WorldResult world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
+    if (world.result != XiteLoadWaiter::Result::Loaded) {
+        m_err << "Couldn't load " << m_browser->currentUrl() << ": " << world.error << Qt::endl;
+        return 3;
+    }
+    for (int i = 1; i <= tree.count(); ++i)
+        m_out << i << '\t' << tree.key(i).toString() << '\t' << tree.text(i).toString() << '\n';
+    m_out.flush();
+    if (options.verbose)
+        m_err << "X_ITE loaded the world in " << world.loadMs << " ms; the scene was described and read in "
+              << m_browser->lastSceneMs() << " ms; the tree (" << world.items << " items) was done "
+              << world.treeMs << " ms after X_ITE's report" << Qt::endl;
+    return 0;
+}
+
+int BatchRunner::sweep(const BatchOptions& options)
+{
+    QStringList worlds;
+    QDirIterator files(options.target, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        if (isWorldFile(path))
+            worlds.append(path);
+    }
+    worlds.sort();
+
+    QElapsedTimer total;
+    total.start();
+    int loaded = 0;
+    int failed = 0;
+    int timedOut = 0;
+    qint64 loadMs = 0;
+    qint64 treeMs = 0;
+    qint64 items = 0;
+    for (const QString& path : worlds) {
+        SceneTree tree;
+        const WorldResult world = loadAndWalk(path, false, options.timeoutSeconds * 1000, tree);
+        switch (world.result) {
+        case XiteLoadWaiter::Result::Loaded:
+            ++loaded;
+            break;
+        case XiteLoadWaiter::Result::Failed:
+            ++failed;
+            break;
+        case XiteLoadWaiter::Result::Timeout:
+            ++timedOut;
+            break;
+        }
+        loadMs += world.loadMs;
+        treeMs += world.treeMs;
+        items += world.items;
+        m_out << path << '\t' << resultWord(world.result) << '\t' << world.loadMs << '\t' << world.treeMs
+              << '\t' << world.items << Qt::endl;
+        if (options.verbose && !world.error.isEmpty())
+            m_err << path << ": " << world.error << Qt::endl;
+    }
+    m_out << "total\t" << worlds.size() << " worlds: " << loaded << " loaded, " << failed << " failed, "
+          << timedOut << " timeout\t" << loadMs << '\t' << treeMs << '\t' << items << '\t' << total.elapsed()
+          << " ms in all" << Qt::endl;
+    return 0;
+}
+
+int BatchRunner::script(const BatchOptions&)
+{
+    m_err
+        << "x3d-vendrel-batch script: not available yet (the script generator is not built into this version)"
+        << Qt::endl;
+    return 2;
+}
+
+} // namespace vendrel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "BatchOptions.h"
+#include "XiteLoadWaiter.h"
+
+#include <QTextStream>
+
+#include <memory>
+
+namespace vendrel {
+
+class SceneTree;
+class X3DBrowserView;
+class XiteBrowser;
+
+/// Runs one command of x3d-vendrel-batch with the embedded browser in a small window of its own.
+/// Needs a running QApplication (on a display with WebGL) and prepareWebEngine() before it.
+class BatchRunner
+{
+public:
+    BatchRunner(QTextStream& out, QTextStream& err);
+    ~BatchRunner();
+
+    /// Returns the exit status: 0 done, 2 bad usage, 3 the world (or the browser) could not be loaded.
+    int run(const BatchOptions& options);
+
+    /// The outcome of loading one world and walking it.
+    struct WorldResult
+    {
+        XiteLoadWaiter::Result result = XiteLoadWaiter::Result::Failed;
+        qint64 loadMs = 0; ///< load request to X_ITE reporting the world initialized
+        qint64 treeMs = 0; ///< from there to the finished tree (describing the scene, reading it, walking it)
+        int items = 0;
+        QString error;
+    };
+
+private:
+    bool startBrowser();
+    WorldResult loadAndWalk(const QString& address, bool named, int timeoutMs, SceneTree& tree);
+    int tree(const BatchOptions& options);
+    int sweep(const BatchOptions& options);
+    int script(const BatchOptions& options);
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+    std::shared_ptr<XiteBrowser> m_browser;
+    std::unique_ptr<X3DBrowserView> m_view;
+    std::unique_ptr<XiteLoadWaiter> m_waiter;
+};
+
+} // namespace vendrel
