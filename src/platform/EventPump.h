@@ -9,6 +9,9 @@ class EventPump
 public:
     virtual ~EventPump() = default;
     virtual void processPendingEvents() = 0;
+    /// Runs pending events; when there are none, sleeps until the next one arrives and runs it. For
+    /// waits that must not keep a processor busy.
+    virtual void waitForEvents() { processPendingEvents(); }
 };
 
 } // namespace vendrel

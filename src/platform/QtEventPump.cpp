@@ -9,4 +9,9 @@ void QtEventPump::processPendingEvents()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void QtEventPump::waitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
 } // namespace vendrel

@@ -9,6 +9,7 @@ class QtEventPump : public EventPump
 {
 public:
     void processPendingEvents() override;
+    void waitForEvents() override;
 };
 
 } // namespace vendrel

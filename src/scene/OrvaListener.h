@@ -4,14 +4,16 @@
 
 namespace vendrel {
 
-/// Remembers that the browser reported a world as loaded. Only event 0 sets the flag; nothing here
-/// clears it, the load command does before it asks for a load.
+/// Remembers what the browser reported about the world it was asked for: event 0 (loaded) sets
+/// `bWorldLoaded`, events 2 and 3 (the connection or the load failed) set `bLoadFailed`. Nothing here
+/// clears them; the load command does before it asks for a load.
 class OrvaListener : public X3DBrowserListener
 {
 public:
     void browserChanged(int evnt) override;
 
     bool bWorldLoaded = false;
+    bool bLoadFailed = false;
 };
 
 } // namespace vendrel

@@ -133,16 +133,20 @@ TEST(SceneTreeTest, TellsObserversAndGathersBuildsAndBatches)
                                             "checks 1-1", "selected 1"}));
 }
 
-TEST(OrvaListenerTest, OnlyALoadedWorldSetsTheFlag)
+TEST(OrvaListenerTest, LoadedAndFailedWorldsSetTheirFlags)
 {
     OrvaListener listener;
     EXPECT_FALSE(listener.bWorldLoaded);
-    for (int evnt : {1, 2, 3, -1, 42})
+    for (int evnt : {1, -1, 42})
         listener.browserChanged(evnt);
+    EXPECT_FALSE(listener.bWorldLoaded || listener.bLoadFailed);
+    for (int evnt : {2, 3}) {
+        listener.bLoadFailed = false;
+        listener.browserChanged(evnt);
+        EXPECT_TRUE(listener.bLoadFailed);
+    }
     EXPECT_FALSE(listener.bWorldLoaded);
     listener.browserChanged(0);
-    EXPECT_TRUE(listener.bWorldLoaded);
-    listener.browserChanged(3);
     EXPECT_TRUE(listener.bWorldLoaded);
 }
 

@@ -1,0 +1,420 @@
+#include "FormVendrel.h"
+
+#include "FileDialog.h"
+#include "FormControls.h"
+#include "FormSearch.h"
+#include "FormSelect.h"
+#include "MessageBox.h"
+#include "QtEventPump.h"
+#include "QtFileDialog.h"
+#include "QtMessageBox.h"
+#include "SceneTreeModel.h"
+#include "SceneWalker.h"
+#include "ScriptGenerator.h"
+#include "SelectionCommands.h"
+#include "SelectionsFile.h"
+#include "XiteBrowser.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cmath>
+#include <functional>
+
+namespace vendrel {
+
+namespace {
+
+int toPixels(float twips)
+{
+    return int(std::lround(twips / FormLayout::TwipsPerPixel));
+}
+
+QRect toPixels(const TwipRect& rect)
+{
+    return QRect(toPixels(rect.left), toPixels(rect.top), toPixels(rect.width), toPixels(rect.height));
+}
+
+} // namespace
+
+FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FormVendrel"));
+    setWindowTitle(QStringLiteral("X3D Vendrel"));
+
+    if (!platform.fileDialog)
+        m_ownFileDialog = std::make_unique<QtFileDialog>(this);
+    if (!platform.messageBox)
+        m_ownMessageBox = std::make_unique<QtMessageBox>(this);
+    if (!platform.eventPump)
+        m_ownEventPump = std::make_unique<QtEventPump>();
+    m_fileDialog = platform.fileDialog ? platform.fileDialog : m_ownFileDialog.get();
+    m_messageBox = platform.messageBox ? platform.messageBox : m_ownMessageBox.get();
+    m_eventPump = platform.eventPump ? platform.eventPump : m_ownEventPump.get();
+    m_orva.browser = std::move(platform.browser);
+
+    m_search = std::make_unique<TreeSearch>(m_tree, *m_eventPump);
+    m_walker = std::make_unique<SceneWalker>(m_tree, m_orva, *m_messageBox, *m_eventPump, [this] {
+        switch (m_checkAll->checkState()) {
+        case Qt::Checked:
+            return 1;
+        case Qt::PartiallyChecked:
+            return 2;
+        case Qt::Unchecked:
+            break;
+        }
+        return 0;
+    });
+
+    makeControls(platform.browserView);
+    makeMenus();
+    resize(sizeFromTwips(5700, 6165) + QSize(0, menuBar()->sizeHint().height()));
+    Form_Load();
+}
+
+FormVendrel::~FormVendrel()
+{
+    m_closing = true;
+    if (m_listening && m_orva.browser)
+        m_orva.browser->removeBrowserListener(&m_listener);
+    Form_Unload();
+}
+
+void FormVendrel::makeControls(QWidget* browserView)
+{
+    // The window's own surface: the strip between browser view and tree is the splitter.
+    m_surface = new QWidget(this);
+    m_surface->setObjectName(QStringLiteral("surface"));
+    m_surface->setMouseTracking(true);
+    m_surface->installEventFilter(this);
+    setCentralWidget(m_surface);
+
+    m_textFileName = makeControl<QLineEdit>(m_surface, "TextFileName", QStringLiteral("Text1"), {});
+    m_commandBrowse = makeControl<QPushButton>(m_surface, "CommandBrowse", QStringLiteral("..."), {});
+    m_commandLoad = makeControl<QPushButton>(m_surface, "CommandLoad", QStringLiteral("Go"), {});
+    m_checkAll = makeControl<QCheckBox>(m_surface, "CheckAll", QStringLiteral("All"), {});
+    m_checkAll->setToolTip(QStringLiteral("All, or just Named nodes"));
+    m_checkAll->setChecked(true);
+    m_commandGo =
+        makeControl<QPushButton>(m_surface, "CommandGo", QStringLiteral("Create SAI JavaScript"), {});
+    m_commandGo->setEnabled(false);
+    // The window has no default button: Enter in the address box loads nothing.
+    for (QPushButton* button : {m_commandBrowse, m_commandLoad, m_commandGo})
+        button->setAutoDefault(false);
+
+    m_sivra1 = browserView ? browserView : new QWidget;
+    m_sivra1->setParent(m_surface);
+    m_sivra1->setObjectName(QStringLiteral("Sivra1"));
+
+    m_treeView1 = new QTreeView(m_surface);
+    m_treeView1->setObjectName(QStringLiteral("TreeView1"));
+    m_treeView1->setHeaderHidden(true);
+    m_treeView1->setUniformRowHeights(true); // trees of a million items stay quick to scroll
+    m_model = new SceneTreeModel(m_tree, this);
+    m_treeView1->setModel(m_model);
+    connect(m_model, &SceneTreeModel::itemSelected, m_treeView1, [this](const QModelIndex& index) {
+        m_treeView1->setCurrentIndex(index);
+        m_treeView1->scrollTo(index);
+    });
+    connect(m_model, &SceneTreeModel::itemExpanded, m_treeView1,
+            [this](const QModelIndex& index, bool expanded) { m_treeView1->setExpanded(index, expanded); });
+    connect(m_treeView1, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { m_search->TreeView1_NodeClick(m_model->itemOf(index)); });
+
+    connect(m_commandBrowse, &QPushButton::clicked, this, &FormVendrel::CommandBrowse_Click);
+    connect(m_commandLoad, &QPushButton::clicked, this, &FormVendrel::CommandLoad_Click);
+    connect(m_commandGo, &QPushButton::clicked, this, &FormVendrel::CommandGo_Click);
+    connect(m_checkAll, &QCheckBox::clicked, this, &FormVendrel::CheckAll_Click);
+
+    applyLayout();
+}
+
+QAction* FormVendrel::addMenuAction(QMenu* menu, const char* name, const QString& caption,
+                                    const QKeySequence& key, const std::function<void()>& command)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(key);
+    connect(action, &QAction::triggered, this, command);
+    return action;
+}
+
+void FormVendrel::makeMenus()
+{
+    // No access keys: the captions carry no "&".
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    fileMenu->setObjectName(QStringLiteral("FileMenu"));
+    addMenuAction(fileMenu, "FileOpen", QStringLiteral("Open"), {}, [this] { CommandBrowse_Click(); });
+    auto worldEntry = [this](WorldMenuEntry which, QMenu* menu, const char* name, const QString& caption,
+                             Qt::Key key, const std::function<void()>& command) {
+        m_worldEntries[std::size_t(which)] =
+            addMenuAction(menu, name, caption, QKeySequence(Qt::CTRL | key), command);
+    };
+    worldEntry(WorldMenuEntry::LoadSelections, fileMenu, "LoadSelections",
+               QStringLiteral("Load Selections..."), Qt::Key_L, [this] { LoadSelections_Click(); });
+    worldEntry(WorldMenuEntry::FileSaveSel, fileMenu, "FileSaveSel", QStringLiteral("Save Selections..."),
+               Qt::Key_S, [this] { FileSaveSel_Click(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("Edit"));
+    worldEntry(WorldMenuEntry::FindName, edit, "FindName", QStringLiteral("Find by name"), Qt::Key_F,
+               [this] { FindName_Click(); });
+    worldEntry(WorldMenuEntry::SelectAllSet, edit, "SelectAllSet", QStringLiteral("Select All Set"),
+               Qt::Key_A, [this] { SelectAllSet(m_tree); });
+    addMenuAction(edit, "SelectByName", QStringLiteral("Select by name"), QKeySequence(Qt::CTRL | Qt::Key_N),
+                  [this] { SelectByName_Click(); });
+    worldEntry(WorldMenuEntry::SelectAllGet, edit, "SelectAllGet", QStringLiteral("Select All Get"),
+               Qt::Key_G, [this] { SelectAllGet(m_tree); });
+    worldEntry(WorldMenuEntry::SelectAllOn, edit, "SelectAllOn", QStringLiteral("Select All On"), Qt::Key_O,
+               [this] { SelectAllOn(m_tree); });
+    worldEntry(WorldMenuEntry::DeselectAll, edit, "DeselectAll", QStringLiteral("Deselect All"), Qt::Key_X,
+               [this] { DeselectAll(m_tree); });
+
+    // A top-level entry of the menu bar that acts when clicked.
+    QAction* about = menuBar()->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("About"));
+    connect(about, &QAction::triggered, this, &FormVendrel::About_Click);
+}
+
+void FormVendrel::setEnabled(WorldMenuEntry entry, bool enabled)
+{
+    m_worldEntries[std::size_t(entry)]->setEnabled(enabled);
+}
+
+void FormVendrel::Form_Load()
+{
+    m_ini.SetSettingsTarget();
+    m_textFileName->setText(m_ini.ReadINI(ModuleINI::settingsKeyFile, QString()));
+    if (!m_orva.browser) {
+        m_messageBox->show(noBrowserMessage);
+        return;
+    }
+    m_listener.bWorldLoaded = false;
+    m_orva.browser->addBrowserListener(&m_listener);
+    m_listening = true;
+    EnableMenus(*this, false);
+}
+
+void FormVendrel::Form_Unload()
+{
+    // The dialogs have no owner window: they would outlive this one.
+    if (m_formSearch)
+        m_formSearch->close();
+    if (m_formSelect)
+        m_formSelect->close();
+}
+
+void FormVendrel::closeEvent(QCloseEvent* event)
+{
+    m_closing = true; // a load waiting for its world gives up
+    Form_Unload();
+    QMainWindow::closeEvent(event);
+}
+
+void FormVendrel::openAtStart(const QString& address)
+{
+    m_textFileName->setText(address);
+    QTimer::singleShot(0, this, [this] { CommandLoad_Click(); });
+}
+
+void FormVendrel::CommandBrowse_Click()
+{
+    m_listener.bWorldLoaded = false;
+    const QString address = m_textFileName->text();
+    FileDialogRequest request;
+    request.filter = worldFilter;
+    request.filterIndex = 1;
+    request.defaultExtension = QStringLiteral(".wrl");
+    request.initialFileName = address.startsWith(u"http") ? QDir::currentPath() : address;
+    const std::optional<QString> chosen = m_fileDialog->showOpen(request);
+    if (!chosen)
+        return;
+    m_textFileName->setText(QFileInfo(*chosen).absoluteFilePath());
+    CommandLoad_Click();
+}
+
+void FormVendrel::CommandLoad_Click()
+{
+    const bool goWasEnabled = m_commandGo->isEnabled();
+    m_commandGo->setEnabled(false);
+    const QString address = m_textFileName->text();
+    if (!m_orva.browser) {
+        m_messageBox->show(noBrowserMessage);
+        m_commandGo->setEnabled(goWasEnabled);
+        return;
+    }
+
+    // Wait for the world asked for now, not for one that arrived before.
+    const int serial = ++m_loadSerial;
+    m_listener.bWorldLoaded = false;
+    m_listener.bLoadFailed = false;
+    try {
+        m_orva.browser->loadURL({address}, {});
+    } catch (const Failure& failure) {
+        m_messageBox->show(
+            QStringLiteral("Couldn't load %1\n%2").arg(address, QString::fromUtf8(failure.what())));
+        m_commandGo->setEnabled(goWasEnabled);
+        return;
+    }
+    m_ini.WriteINI(ModuleINI::settingsKeyFile, address);
+
+    // Commands the user starts meanwhile run inside this wait; a second "Go" ends it with its own world.
+    const QPointer<FormVendrel> self(this);
+    ++m_loadDepth;
+    for (;;) {
+        if (!self)
+            return; // the window is gone, and everything this command worked with
+        if (m_listener.bWorldLoaded || m_listener.bLoadFailed || m_closing)
+            break;
+        m_eventPump->waitForEvents();
+    }
+    --m_loadDepth;
+    if (m_closing)
+        return;
+
+    if (!m_listener.bWorldLoaded) {
+        // Only the latest request reports its failure; an earlier one was given up for it.
+        if (serial == m_loadSerial) {
+            const QString reason = m_orva.browser->lastError();
+            m_messageBox->show(reason.isEmpty()
+                                   ? QStringLiteral("Couldn't load %1").arg(address)
+                                   : QStringLiteral("Couldn't load %1\n%2").arg(address, reason));
+        }
+        m_commandGo->setEnabled(goWasEnabled);
+        return;
+    }
+
+    EnableMenus(*this, true);
+    m_commandGo->setEnabled(true);
+    try {
+        m_orva.context = m_orva.browser->getExecutionContext();
+        m_walker->BuildSceneTree();
+    } catch (const std::exception&) {
+        // The world went away meanwhile: the tree shows what could be walked.
+    }
+}
+
+void FormVendrel::CommandGo_Click()
+{
+    ScriptGenerator generator(m_tree);
+    generator.CommandGo_Click(m_textFileName->text(), *m_fileDialog);
+}
+
+void FormVendrel::CheckAll_Click()
+{
+    vendrel::CheckAll_Click(*m_walker);
+}
+
+void FormVendrel::FileSaveSel_Click()
+{
+    SelectionsFile::FileSaveSel_Click(m_tree, m_ini, *m_fileDialog, m_textFileName->text());
+}
+
+void FormVendrel::LoadSelections_Click()
+{
+    SelectionsFile::LoadSelections_Click(m_tree, m_ini, *m_fileDialog, *m_eventPump, m_textFileName->text());
+}
+
+void FormVendrel::FindName_Click()
+{
+    FormSearch::showDialog(m_formSearch, *m_search);
+}
+
+void FormVendrel::SelectByName_Click()
+{
+    FormSelect::showDialog(m_formSelect, m_tree, m_lastSelectText);
+}
+
+void FormVendrel::About_Click()
+{
+    m_messageBox->show(QStringLiteral("X3D Vendrel %1\nX_ITE %2")
+                           .arg(QApplication::applicationVersion(), XiteBrowser::xiteVersion()));
+}
+
+float FormVendrel::clientWidth() const
+{
+    return float(m_surface->width()) * FormLayout::TwipsPerPixel;
+}
+
+float FormVendrel::clientHeight() const
+{
+    return float(m_surface->height()) * FormLayout::TwipsPerPixel;
+}
+
+void FormVendrel::Form_Resize()
+{
+    m_layout.resize(clientWidth(), clientHeight());
+    applyLayout();
+}
+
+void FormVendrel::applyLayout()
+{
+    m_textFileName->setGeometry(toPixels(m_layout.textFileName));
+    m_commandBrowse->setGeometry(toPixels(m_layout.commandBrowse));
+    m_commandLoad->setGeometry(toPixels(m_layout.commandLoad));
+    m_sivra1->setGeometry(toPixels(m_layout.sivra1));
+    m_treeView1->setGeometry(toPixels(m_layout.treeView1));
+    m_checkAll->setGeometry(toPixels(m_layout.checkAll));
+    m_commandGo->setGeometry(toPixels(m_layout.commandGo));
+}
+
+void FormVendrel::keyPressEvent(QKeyEvent* event)
+{
+    // F3 from the tree, the address box or the window itself: keys the controls leave alone end up here.
+    if (!m_search->TreeView1_KeyDown(event->key(), int(event->modifiers())))
+        QMainWindow::keyPressEvent(event);
+}
+
+bool FormVendrel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_surface)
+        return QMainWindow::eventFilter(watched, event);
+    const auto pointerY = [event] {
+        return float(static_cast<QMouseEvent*>(event)->position().y()) * FormLayout::TwipsPerPixel;
+    };
+    switch (event->type()) {
+    case QEvent::Resize:
+        Form_Resize();
+        break;
+    case QEvent::MouseButtonPress:
+        m_layout.mouseDown(pointerY());
+        updateCursor(pointerY());
+        break;
+    case QEvent::MouseMove:
+        // While a button is held after a press on the surface, moves arrive wherever the pointer is.
+        if (m_layout.dragging()) {
+            m_layout.mouseMove(pointerY(), clientHeight());
+            applyLayout();
+        }
+        updateCursor(pointerY());
+        break;
+    case QEvent::MouseButtonRelease:
+        m_layout.mouseUp();
+        updateCursor(pointerY());
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FormVendrel::updateCursor(float y)
+{
+    if (m_layout.dragging() || m_layout.inStrip(y))
+        m_surface->setCursor(Qt::SplitVCursor);
+    else
+        m_surface->unsetCursor();
+}
+
+} // namespace vendrel

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "FormLayout.h"
+#include "MenuState.h"
+#include "ModuleINI.h"
+#include "ModuleOrva.h"
+#include "OrvaListener.h"
+#include "SceneTree.h"
+#include "TreeSearch.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTreeView;
+
+namespace vendrel {
+
+class EventPump;
+class FileDialog;
+class FormSearch;
+class FormSelect;
+class MessageBox;
+class SceneTreeModel;
+class SceneWalker;
+
+/// The main window: the address box with "..." and "Go", the browser view, the scene tree, "All" and
+/// "Create SAI JavaScript", and the File, Edit and About menus. It wires the commands of the other
+/// libraries to its controls and keeps the state of one run: the listener, the loaded world, the tree,
+/// the search and the splitter.
+class FormVendrel : public QMainWindow, private MenuState
+{
+    Q_OBJECT
+public:
+    /// What the window works with. Null entries get the real thing: the Qt dialogs, message boxes and
+    /// event loop, and an empty view. A null browser means there is no browser object.
+    struct Platform
+    {
+        std::shared_ptr<Browser> browser;
+        QWidget* browserView = nullptr; ///< Sivra1; the window takes it over
+        FileDialog* fileDialog = nullptr;
+        MessageBox* messageBox = nullptr;
+        EventPump* eventPump = nullptr;
+    };
+
+    static inline const QString noBrowserMessage = QStringLiteral("Couldn't get browser object");
+    static inline const QString worldFilter = QStringLiteral("X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv|");
+
+    /// Makes the window and runs the start-up (Form_Load): the address loaded last goes into the
+    /// address box, the listener is registered and the world-dependent menu entries are disabled.
+    explicit FormVendrel(Platform platform, QWidget* parent = nullptr);
+    ~FormVendrel() override;
+
+    /// Puts `address` into the address box and loads it as "Go" would, once the event loop runs.
+    void openAtStart(const QString& address);
+
+    /// "..." and "Open": picks a world file and loads it.
+    void CommandBrowse_Click();
+    /// "Go": loads the address box's world, waits for it without keeping a processor busy and rebuilds
+    /// the tree. A failed load says why and leaves the tree of the world before it.
+    void CommandLoad_Click();
+    /// "Create SAI JavaScript".
+    void CommandGo_Click();
+    /// A click on "All": the tree is built anew.
+    void CheckAll_Click();
+    void FileSaveSel_Click();
+    void LoadSelections_Click();
+    void FindName_Click();
+    void SelectByName_Click();
+    void About_Click();
+
+    SceneTree& tree() { return m_tree; }
+    const FormLayout& layout() const { return m_layout; }
+    /// Whether a load is waiting for its world.
+    bool isLoading() const { return m_loadDepth > 0; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+    void makeControls(QWidget* browserView);
+    void makeMenus();
+    void applyLayout();
+    void updateCursor(float y);
+    void setEnabled(WorldMenuEntry entry, bool enabled) override;
+    QAction* addMenuAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
+                           const std::function<void()>& command);
+    float clientWidth() const;
+    float clientHeight() const;
+
+    SceneTree m_tree;
+    ModuleOrva m_orva;
+    OrvaListener m_listener;
+    ModuleINI m_ini;
+    FormLayout m_layout;
+    QString m_lastSelectText;
+
+    std::unique_ptr<FileDialog> m_ownFileDialog;
+    std::unique_ptr<MessageBox> m_ownMessageBox;
+    std::unique_ptr<EventPump> m_ownEventPump;
+    FileDialog* m_fileDialog = nullptr;
+    MessageBox* m_messageBox = nullptr;
+    EventPump* m_eventPump = nullptr;
+
+    std::unique_ptr<TreeSearch> m_search;
+    std::unique_ptr<SceneWalker> m_walker;
+    SceneTreeModel* m_model = nullptr;
+    QPointer<FormSearch> m_formSearch;
+    QPointer<FormSelect> m_formSelect;
+
+    QWidget* m_surface = nullptr;
+    QLineEdit* m_textFileName = nullptr;
+    QPushButton* m_commandBrowse = nullptr;
+    QPushButton* m_commandLoad = nullptr;
+    QWidget* m_sivra1 = nullptr;
+    QTreeView* m_treeView1 = nullptr;
+    QCheckBox* m_checkAll = nullptr;
+    QPushButton* m_commandGo = nullptr;
+    std::array<QAction*, 7> m_worldEntries{}; // by WorldMenuEntry
+
+    bool m_listening = false;
+    bool m_closing = false;
+    int m_loadDepth = 0;
+    int m_loadSerial = 0;
+};
+
+} // namespace vendrel
