@@ -22,12 +22,17 @@ build: configure
 test: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j $(JOBS)
 
+# Starts the tool with the example world, loaded as if typed into the address box and "Go" pressed.
+EXAMPLE ?= examples/vendrel-demo.x3dv
 run: build
-	@echo "The main window is not built yet: 'make run' starts it once it exists."
-	@exit 1
+	$(BUILD)/src/app/x3d-vendrel $(abspath $(EXAMPLE))
 
+# Every benchmark; the browser benchmark needs a display, so a virtual one is started for it.
 bench: build
 	$(BUILD)/bench/vendrel_bench_walk
+	$(BUILD)/bench/vendrel_bench_scriptgen
+	$(BUILD)/bench/vendrel_bench_selection
+	xvfb-run -a -s "-screen 0 1600x1200x24" $(BUILD)/bench/vendrel_bench_xite_scene
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

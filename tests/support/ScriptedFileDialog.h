@@ -37,9 +37,13 @@ private:
         calls.push_back({save, request});
         if (answers.empty())
             return std::nullopt;
-        auto next = answers.front();
+        // Copied as a name and a flag: GCC takes a copied optional<QString> for uninitialised.
+        const bool cancel = !answers.front();
+        const QString name = cancel ? QString() : *answers.front();
         answers.pop_front();
-        return next;
+        if (cancel)
+            return std::nullopt;
+        return name;
     }
 };
 
