@@ -2,6 +2,7 @@
 // named Transforms and Coordinates and unnamed Shapes, Appearances and Materials below them (walked with
 // "All" ticked), with fields of seven types.
 
+#include "BenchStubs.h"
 #include "EventPump.h"
 #include "FieldTypes.h"
 #include "MessageBox.h"
@@ -20,17 +21,8 @@
 namespace {
 
 using namespace vendrel;
-
-class NoMessages : public MessageBox
-{
-public:
-    void show(const QString&) override {}
-};
-class NoEvents : public EventPump
-{
-public:
-    void processPendingEvents() override {}
-};
+using vendrel::bench::NoEvents;
+using vendrel::bench::NoMessages;
 
 /// Per group: Transform T<g> (translation, rotation, scale, children: 12 access items) holding an
 /// unnamed Shape > Appearance > Material (diffuseColor, transparency: 8 items) and Coordinate C<g>

@@ -1,6 +1,7 @@
 // Bulk selection commands, a search to the end of the tree, and saving and loading the ticks, on trees of
 // 10,000 to 1,000,000 items shaped like a walked world (a node item and its Get_/On_/Set_ items).
 
+#include "BenchStubs.h"
 #include "EventPump.h"
 #include "FileDialog.h"
 #include "ModuleINI.h"
@@ -16,12 +17,8 @@
 namespace {
 
 using namespace vendrel;
-
-class NoEvents : public EventPump
-{
-public:
-    void processPendingEvents() override {}
-};
+using vendrel::bench::NoEvents;
+using vendrel::bench::NoMessages;
 
 /// Answers every dialog with one file name.
 class FixedFileDialog : public FileDialog

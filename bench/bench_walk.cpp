@@ -1,6 +1,7 @@
 // Walks simulated scenes of 10,000 to 1,000,000 tree items and reports time, items, and the tree's peak
 // memory per item (every heap byte the walk allocates, counted by the replaced operator new).
 
+#include "BenchStubs.h"
 #include "EventPump.h"
 #include "FieldTypes.h"
 #include "MessageBox.h"
@@ -59,17 +60,8 @@ void operator delete(void* p, std::size_t) noexcept
 namespace {
 
 using namespace vendrel;
-
-class NoMessages : public MessageBox
-{
-public:
-    void show(const QString&) override {}
-};
-class NoEvents : public EventPump
-{
-public:
-    void processPendingEvents() override {}
-};
+using vendrel::bench::NoEvents;
+using vendrel::bench::NoMessages;
 
 /// Named nodes: Transforms N0, N1, ... in a tree of fan-out 8, each with translation, rotation and scale
 /// (three access items each) and its children (three more): 13 items a node.

@@ -2,8 +2,7 @@
 // fields) and walks it into the tree: the share of a load that is ours once X_ITE reports the world
 // initialized. X_ITE alone takes about 2.7 s on that world; our share should stay under a tenth of it.
 
-#include "EventPump.h"
-#include "MessageBox.h"
+#include "BenchStubs.h"
 #include "SceneTree.h"
 #include "SceneWalker.h"
 #include "XiteScene.h"
@@ -16,17 +15,8 @@
 
 namespace {
 
-class QuietMessages : public vendrel::MessageBox
-{
-public:
-    void show(const QString&) override {}
-};
-
-class NoEvents : public vendrel::EventPump
-{
-public:
-    void processPendingEvents() override {}
-};
+using QuietMessages = vendrel::bench::NoMessages;
+using vendrel::bench::NoEvents;
 
 /// Groups of a named Transform over unnamed Shape, Appearance, Material and geometry: `groups` * 5 nodes.
 QByteArray description(int groups)

@@ -2,7 +2,7 @@
 
 #include "RecordingMessageBox.h"
 #include "ScriptedFileDialog.h"
-#include "WebEngineSetup.h"
+#include "WebEngineForTests.h"
 #include "X3DBrowserView.h"
 #include "XiteBrowser.h"
 
@@ -16,21 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace vendrel;
-
-namespace {
-
-// The web engine's switches and URL scheme must be in place before the test main makes the application.
-const bool prepared = [] {
-    prepareWebEngine();
-    return true;
-}();
-
-QString world(const char* name)
-{
-    return QStringLiteral(VENDREL_TEST_WORLDS "/") + QString::fromUtf8(name);
-}
-
-} // namespace
+using test::world;
 
 // The whole road with the real browser in the window: a world file, its tree, ticks and the script.
 TEST(FormVendrelXiteTest, LoadsAWorldFileIntoTheTreeAndWritesItsScript)

@@ -6,7 +6,7 @@
 #include "SceneTree.h"
 #include "SceneWalker.h"
 #include "TreeDump.h"
-#include "WebEngineSetup.h"
+#include "WebEngineForTests.h"
 #include "X3DBrowserView.h"
 #include "XiteLoadWaiter.h"
 #include "XiteUrlSchemeHandler.h"
@@ -20,16 +20,7 @@ using namespace vendrel;
 
 namespace {
 
-// The web engine's switches and URL scheme must be in place before the test main makes the application.
-const bool prepared = [] {
-    prepareWebEngine();
-    return true;
-}();
-
-QString world(const char* name)
-{
-    return QStringLiteral(VENDREL_TEST_WORLDS "/") + QString::fromUtf8(name);
-}
+using test::world;
 
 /// Records every event code it is told, and whether the scene could be had when event 0 came.
 class RecordingListener : public X3DBrowserListener
@@ -267,7 +258,8 @@ TEST_F(XiteBrowserTest, WhenTheRendererEndsTheLoadFailsAndTheNextGetsAFreshPage)
     QWebEnginePage* before = browser->page();
     emit before->renderProcessTerminated(QWebEnginePage::CrashedTerminationStatus, 139);
     EXPECT_EQ(waiter->waitForEvent(30000), 3);
-    EXPECT_TRUE(browser->lastError().contains(QStringLiteral("renderer"))) << browser->lastError().toStdString();
+    EXPECT_TRUE(browser->lastError().contains(QStringLiteral("renderer")))
+        << browser->lastError().toStdString();
     EXPECT_EQ(tree(world("proto.x3dv")).value(1), "Root_0 Ball B");
     EXPECT_EQ(view->page(), browser->page()) << "the view follows the new page";
 }
