@@ -91,15 +91,22 @@ protected:
     /// Loads the world and walks it as the main window does, "All" ticked or not.
     QStringList tree(const QString& address, bool all = true)
     {
-        if (waiter->load(address, 30000) != XiteLoadWaiter::Result::Loaded)
-            return {QStringLiteral("not loaded: ") + browser->lastError()};
         SceneTree sceneTree;
+        if (!walk(address, all, sceneTree))
+            return {QStringLiteral("not loaded: ") + browser->lastError()};
+        return test::dumpTree(sceneTree);
+    }
+    /// The same into `sceneTree`; false when the world did not load.
+    bool walk(const QString& address, bool all, SceneTree& sceneTree)
+    {
+        if (waiter->load(address, 30000) != XiteLoadWaiter::Result::Loaded)
+            return false;
         ModuleOrva orva;
         orva.browser = browser;
         orva.context = browser->getExecutionContext();
         SceneWalker walker(sceneTree, orva, messages, events, [all] { return all ? 1 : 0; });
         walker.BuildSceneTree();
-        return test::dumpTree(sceneTree);
+        return true;
     }
     static QStringList without(QStringList lines, const QString& part)
     {
@@ -375,13 +382,9 @@ TEST_F(XiteBrowserTest, TheExampleScriptIsWhatTheGeneratorWritesForTheExampleWor
                                 "Set_Hop_keyValue",        "Set_Caption_string",
                                 "Set_Stage_colour_colour", "Get_Stage_position_position",
                                 "Set_Cam_position"};
-    ASSERT_EQ(waiter->load(QStringLiteral(VENDREL_EXAMPLE_WORLD), 30000), XiteLoadWaiter::Result::Loaded);
     SceneTree sceneTree;
-    ModuleOrva orva;
-    orva.browser = browser;
-    orva.context = browser->getExecutionContext();
-    SceneWalker walker(sceneTree, orva, messages, events, [] { return 1; });
-    walker.BuildSceneTree();
+    ASSERT_TRUE(walk(QStringLiteral(VENDREL_EXAMPLE_WORLD), true, sceneTree))
+        << browser->lastError().toStdString();
     for (const QString& text : ticked) {
         int found = 0;
         for (int i = 1; i <= sceneTree.count(); ++i) {
