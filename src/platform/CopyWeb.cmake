@@ -1,7 +1,8 @@
 # Copies the page (SOURCE) and the X_ITE files it needs (from DIST) to TARGET. Run with cmake -P.
 file(COPY ${SOURCE}/ DESTINATION ${TARGET})
 if(EXISTS ${DIST}/x_ite.min.js)
-  file(COPY ${DIST}/x_ite.min.js ${DIST}/LICENSE.md DESTINATION ${TARGET}/x_ite)
+  # x_ite.css lays out the canvas: without it the world is walked but drawn on a canvas of no size.
+  file(COPY ${DIST}/x_ite.min.js ${DIST}/x_ite.css ${DIST}/LICENSE.md DESTINATION ${TARGET}/x_ite)
   # X_ITE loads its components from assets/ beside its script; the page uses the minified ones only.
   file(COPY ${DIST}/assets DESTINATION ${TARGET}/x_ite
        PATTERN "*.js" EXCLUDE)

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEnginePage>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,17 @@ TEST(FormVendrelXiteTest, LoadsAWorldFileIntoTheTreeAndWritesItsScript)
     EXPECT_EQ(messages.messages.size(), 1);
     ASSERT_TRUE(go->isEnabled());
     EXPECT_EQ(form.tree().text(2), u"Transform T1");
+
+    // The world is drawn: X_ITE's canvas fills the view.
+    QString drawn;
+    browser->page()->runJavaScript(
+        QStringLiteral("(function () { try { const r = document.getElementById('canvas').shadowRoot"
+                       ".querySelector('canvas').getBoundingClientRect(); return r.width + 'x' + r.height; }"
+                       " catch (e) { return String(e); } })()"),
+        [&drawn](const QVariant& size) { drawn = size.toString() + u' '; });
+    QTRY_VERIFY_WITH_TIMEOUT(!drawn.isEmpty(), 10000);
+    const QSize view = form.findChild<QWidget*>(QStringLiteral("Sivra1"))->size();
+    EXPECT_EQ(drawn, QStringLiteral("%1x%2 ").arg(view.width()).arg(view.height()));
 
     form.findChild<QAction*>(QStringLiteral("SelectAllGet"))->trigger();
     QTemporaryDir folder;
