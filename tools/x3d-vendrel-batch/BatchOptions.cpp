@@ -12,7 +12,12 @@ QString BatchOptions::usage()
         "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
         "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
         "         --verbose shows the page's console and, for tree, the load and tree times.\n"
-        "Exit status: 0 done, 2 bad usage, 3 the world could not be loaded.\n"
+        "Script: --get, --set and --on tick every Get_, Set_ or On_ item (\"Select All Get\", ...);\n"
+        "        with --select they tick only those kinds among the items whose text contains NAME;\n"
+        "        --selections ticks the items a selections file (.x3ds) lists, as \"Load Selections...\";\n"
+        "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output.\n"
+        "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
+        "             3 the world could not be loaded.\n"
         "Without a display, a virtual one (Xvfb) is started for the run.\n");
 }
 

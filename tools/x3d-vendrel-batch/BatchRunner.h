@@ -10,6 +10,7 @@
 namespace vendrel {
 
 class SceneTree;
+class TextChunks;
 class X3DBrowserView;
 class XiteBrowser;
 
@@ -21,7 +22,8 @@ public:
     BatchRunner(QTextStream& out, QTextStream& err);
     ~BatchRunner();
 
-    /// Returns the exit status: 0 done, 2 bad usage, 3 the world (or the browser) could not be loaded.
+    /// Returns the exit status: 0 done, 2 bad usage (or a file of the script command that cannot be read
+    /// or written), 3 the world (or the browser) could not be loaded.
     int run(const BatchOptions& options);
 
     /// The outcome of loading one world and walking it.
@@ -40,6 +42,10 @@ private:
     int tree(const BatchOptions& options);
     int sweep(const BatchOptions& options);
     int script(const BatchOptions& options);
+    /// Tells why the world could not be loaded; returns the exit status for that.
+    int couldNotLoad(const WorldResult& world);
+    /// Writes the script's bytes unchanged to the output stream's device; returns the exit status.
+    int writeToStandardOutput(const TextChunks& script);
 
     QTextStream& m_out;
     QTextStream& m_err;
