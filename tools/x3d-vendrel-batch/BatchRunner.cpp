@@ -155,6 +155,15 @@ BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool n
     return world;
 }
 
+bool BatchRunner::loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world)
+{
+    world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
+    if (world.result == XiteLoadWaiter::Result::Loaded)
+        return true;
+    m_err << "Couldn't load " << m_browser->currentUrl() << ": " << world.error << Qt::endl;
+    return false;
+}
+
 int BatchRunner::run(const BatchOptions& options)
 {
     if (options.command == BatchOptions::Command::Help) {
@@ -193,9 +202,9 @@ int BatchRunner::run(const BatchOptions& options)
 int BatchRunner::tree(const BatchOptions& options)
 {
     SceneTree tree;
-    const WorldResult world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
-    if (world.result != XiteLoadWaiter::Result::Loaded)
-        return couldNotLoad(world);
+    WorldResult world;
+    if (!loadTarget(options, tree, world))
+        return 3;
     for (int i = 1; i <= tree.count(); ++i)
         m_out << i << '\t' << tree.key(i).toString() << '\t' << tree.text(i).toString() << '\n';
     m_out.flush();
@@ -253,18 +262,12 @@ int BatchRunner::sweep(const BatchOptions& options)
     return 0;
 }
 
-int BatchRunner::couldNotLoad(const WorldResult& world)
-{
-    m_err << "Couldn't load " << m_browser->currentUrl() << ": " << world.error << Qt::endl;
-    return 3;
-}
-
 int BatchRunner::script(const BatchOptions& options)
 {
     SceneTree tree;
-    const WorldResult world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
-    if (world.result != XiteLoadWaiter::Result::Loaded)
-        return couldNotLoad(world);
+    WorldResult world;
+    if (!loadTarget(options, tree, world))
+        return 3;
 
     // The tool never writes the settings; loading selections only moves the profile target and back.
     ModuleINI ini;

@@ -39,11 +39,11 @@ public:
 private:
     bool startBrowser();
     WorldResult loadAndWalk(const QString& address, bool named, int timeoutMs, SceneTree& tree);
+    /// Loads and walks the command's world; when it cannot, says why and returns false.
+    bool loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world);
     int tree(const BatchOptions& options);
     int sweep(const BatchOptions& options);
     int script(const BatchOptions& options);
-    /// Tells why the world could not be loaded; returns the exit status for that.
-    int couldNotLoad(const WorldResult& world);
     /// Writes the script's bytes unchanged to the output stream's device; returns the exit status.
     int writeToStandardOutput(const TextChunks& script);
 
