@@ -113,6 +113,8 @@ TEST(BatchOptions, BadUsageIsRefusedWithAReason)
         {"tree", "w.wrl", "--timeout"},
         {"script", "--select"},
         {"script", "-o"},
+        {"script", "-o", "", "w.wrl"},
+        {"script", "--selections", "", "w.wrl"},
     };
     for (const QStringList& arguments : bad) {
         QString error;
