@@ -110,10 +110,19 @@ int SelectionsFile::LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDi
         const auto chosen = dialog.showOpen(request);
         if (!chosen)
             return -1;
+        return LoadSelectionsFrom(tree, ini, events, *chosen);
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
 
+int SelectionsFile::LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events,
+                                       const QString& fileName)
+{
+    try {
         int lastMatched = 0;
         int ticked = 0;
-        SettingsTargetGuard target(ini, *chosen, section);
+        SettingsTargetGuard target(ini, fileName, section);
         // Read once: every entry is looked up, and the file must not be reread per entry.
         const auto entries = ini.ReadSection();
         TextPositions positions(tree); // follows a tree the user rebuilt while events ran

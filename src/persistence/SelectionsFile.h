@@ -41,6 +41,13 @@ public:
     /// on cancel or failure.
     static int LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog, EventPump& events,
                                     const QString& address);
+
+    /// The load without a dialog: ticks again the items that `fileName` lists, matched as above. A file
+    /// that is missing or cannot be read loads as if empty. Returns the number of items ticked, or -1 on
+    /// failure; the profile target is back on the program's settings afterwards. `fileName` is taken as
+    /// the profile target takes it: a bare name means a file in the configuration folder.
+    static int LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events,
+                                  const QString& fileName);
 };
 
 } // namespace vendrel

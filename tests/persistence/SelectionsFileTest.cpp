@@ -240,3 +240,14 @@ TEST_F(SelectionsFileTest, FarMatchesAndMissesInALargeTreeFollowTheSameRules)
 }
 
 } // namespace
+
+TEST_F(SelectionsFileTest, LoadingFromANamedFileAsksNoDialogAndMatchesTheSameWay)
+{
+    write("[Selections]\nsel1=On_T1_translation\nsel2=Get_T1_translation\nsel3=translation\n");
+    ini.SetINITarget("elsewhere", "s");
+    EXPECT_EQ(SelectionsFile::LoadSelectionsFrom(tree, ini, events, file), 2);
+    EXPECT_EQ(tickedTexts(tree), QStringList({"On_T1_translation", "translation"}));
+    EXPECT_TRUE(dialog.calls.empty());
+    expectTargetOnSettings();
+    EXPECT_EQ(SelectionsFile::LoadSelectionsFrom(tree, ini, events, folder.filePath("none.x3ds")), 0);
+}

@@ -11,8 +11,14 @@ QString BatchOptions::usage()
         "                           [-o OUT] [--timeout S] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
         "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
-        "         --verbose shows the page's console and, for tree, the load and tree times.\n"
-        "Exit status: 0 done, 2 bad usage, 3 the world could not be loaded.\n"
+        "         --verbose shows the page's console, for tree the load and tree times, and for script\n"
+        "         the number of ticked items and the script's size.\n"
+        "Script: --get, --set and --on tick every Get_, Set_ or On_ item (\"Select All Get\", ...);\n"
+        "        with --select they tick only those kinds among the items whose text contains NAME;\n"
+        "        --selections ticks the items a selections file (.x3ds) lists, as \"Load Selections...\";\n"
+        "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output.\n"
+        "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
+        "             3 the world could not be loaded.\n"
         "Without a display, a virtual one (Xvfb) is started for the run.\n");
 }
 
@@ -64,10 +70,10 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
                 return bad(QStringLiteral("--select needs a name"));
             options.selectNames.append(name);
         } else if (a == u"--selections" && script) {
-            if (!value(&options.selectionsFile))
+            if (!value(&options.selectionsFile) || options.selectionsFile.isEmpty())
                 return bad(QStringLiteral("--selections needs a file"));
         } else if (a == u"-o" && script) {
-            if (!value(&options.output))
+            if (!value(&options.output) || options.output.isEmpty())
                 return bad(QStringLiteral("-o needs a file"));
         } else if (a == u"--timeout") {
             QString text;

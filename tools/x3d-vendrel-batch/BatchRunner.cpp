@@ -1,16 +1,22 @@
 #include "BatchRunner.h"
 
 #include "EventPump.h"
+#include "Failure.h"
 #include "MessageBox.h"
+#include "ModuleINI.h"
 #include "ModuleOrva.h"
 #include "SceneTree.h"
 #include "SceneWalker.h"
+#include "ScriptGenerator.h"
+#include "ScriptTicks.h"
+#include "TextRoutines.h"
 #include "X3DBrowserView.h"
 #include "XiteBrowser.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -46,6 +52,31 @@ bool isWorldFile(const QString& name)
     };
     const QString lower = name.toLower();
     return std::any_of(suffixes.begin(), suffixes.end(), [&](const QString& s) { return lower.endsWith(s); });
+}
+
+/// Why the script command could not use its files, found before the world is loaded (which takes
+/// seconds); empty when they look usable.
+QString scriptFileProblem(const BatchOptions& options)
+{
+    if (!options.selectionsFile.isEmpty()) {
+        QFile selections(options.selectionsFile);
+        if (QFileInfo(selections).isDir())
+            return QStringLiteral("Couldn't read the selections file ") + options.selectionsFile +
+                   QStringLiteral(": it is a folder");
+        if (!selections.open(QIODevice::ReadOnly))
+            return QStringLiteral("Couldn't read the selections file ") + options.selectionsFile +
+                   QStringLiteral(": ") + selections.errorString();
+    }
+    if (!options.output.isEmpty()) {
+        const QFileInfo output(options.output);
+        if (output.isDir())
+            return QStringLiteral("Couldn't write the script to ") + options.output +
+                   QStringLiteral(": it is a folder");
+        if (!output.absoluteDir().exists())
+            return QStringLiteral("Couldn't write the script to ") + options.output +
+                   QStringLiteral(": no such folder");
+    }
+    return {};
 }
 
 const char* resultWord(XiteLoadWaiter::Result result)
@@ -124,6 +155,15 @@ BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool n
     return world;
 }
 
+bool BatchRunner::loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world)
+{
+    world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
+    if (world.result == XiteLoadWaiter::Result::Loaded)
+        return true;
+    m_err << "Couldn't load " << m_browser->currentUrl() << ": " << world.error << Qt::endl;
+    return false;
+}
+
 int BatchRunner::run(const BatchOptions& options)
 {
     if (options.command == BatchOptions::Command::Help) {
@@ -133,6 +173,13 @@ int BatchRunner::run(const BatchOptions& options)
     if (options.command == BatchOptions::Command::Sweep && !QFileInfo(options.target).isDir()) {
         m_err << "Not a folder: " << options.target << Qt::endl;
         return 2;
+    }
+    if (options.command == BatchOptions::Command::Script) {
+        const QString problem = scriptFileProblem(options);
+        if (!problem.isEmpty()) {
+            m_err << problem << Qt::endl;
+            return 2;
+        }
     }
     if (!startBrowser())
         return 3;
@@ -155,11 +202,9 @@ int BatchRunner::run(const BatchOptions& options)
 int BatchRunner::tree(const BatchOptions& options)
 {
     SceneTree tree;
-    const WorldResult world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
-    if (world.result != XiteLoadWaiter::Result::Loaded) {
-        m_err << "Couldn't load " << m_browser->currentUrl() << ": " << world.error << Qt::endl;
+    WorldResult world;
+    if (!loadTarget(options, tree, world))
         return 3;
-    }
     for (int i = 1; i <= tree.count(); ++i)
         m_out << i << '\t' << tree.key(i).toString() << '\t' << tree.text(i).toString() << '\n';
     m_out.flush();
@@ -217,12 +262,61 @@ int BatchRunner::sweep(const BatchOptions& options)
     return 0;
 }
 
-int BatchRunner::script(const BatchOptions&)
+int BatchRunner::script(const BatchOptions& options)
 {
-    m_err
-        << "x3d-vendrel-batch script: not available yet (the script generator is not built into this version)"
-        << Qt::endl;
-    return 2;
+    SceneTree tree;
+    WorldResult world;
+    if (!loadTarget(options, tree, world))
+        return 3;
+
+    // The tool never writes the settings; loading selections only moves the profile target and back.
+    ModuleINI ini;
+    ini.SetSettingsTarget();
+    IdleEventPump events;
+    if (!ScriptTicks::apply(tree, options, ini, events)) {
+        m_err << "Couldn't load the selections file " << options.selectionsFile << Qt::endl;
+        return 2;
+    }
+
+    const TextChunks script = ScriptGenerator::GenerateScriptChunks(tree);
+    if (options.verbose) {
+        int ticked = 0;
+        for (int i = 1; i <= tree.count(); ++i)
+            ticked += tree.checked(i) ? 1 : 0;
+        m_err << ticked << " of " << tree.count() << " items ticked; the script has " << script.size()
+              << " bytes" << Qt::endl;
+    }
+    if (options.output.isEmpty())
+        return writeToStandardOutput(script);
+    try {
+        TextRoutines::WriteUtf8File(options.output, script.pieces(), false);
+    } catch (const Failure& failure) {
+        m_err << "Couldn't write the script: " << failure.what() << Qt::endl;
+        return 2;
+    }
+    return 0;
+}
+
+int BatchRunner::writeToStandardOutput(const TextChunks& script)
+{
+    // The script's own bytes, CR LF and all: past the text stream, which would only add its encoding.
+    m_out.flush();
+    QIODevice* device = m_out.device();
+    bool written = device != nullptr;
+    for (const QByteArrayView piece : script.pieces()) {
+        if (!written || device->write(piece.data(), piece.size()) != piece.size()) {
+            written = false;
+            break;
+        }
+    }
+    if (auto* file = qobject_cast<QFileDevice*>(device); file && written)
+        written = file->flush();
+    if (!written) {
+        m_err << "Couldn't write the script to standard output"
+              << (device ? QString(QStringLiteral(": ") + device->errorString()) : QString()) << Qt::endl;
+        return 2;
+    }
+    return 0;
 }
 
 } // namespace vendrel

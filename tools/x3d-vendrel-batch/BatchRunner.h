@@ -10,6 +10,7 @@
 namespace vendrel {
 
 class SceneTree;
+class TextChunks;
 class X3DBrowserView;
 class XiteBrowser;
 
@@ -21,7 +22,8 @@ public:
     BatchRunner(QTextStream& out, QTextStream& err);
     ~BatchRunner();
 
-    /// Returns the exit status: 0 done, 2 bad usage, 3 the world (or the browser) could not be loaded.
+    /// Returns the exit status: 0 done, 2 bad usage (or a file of the script command that cannot be read
+    /// or written), 3 the world (or the browser) could not be loaded.
     int run(const BatchOptions& options);
 
     /// The outcome of loading one world and walking it.
@@ -37,9 +39,13 @@ public:
 private:
     bool startBrowser();
     WorldResult loadAndWalk(const QString& address, bool named, int timeoutMs, SceneTree& tree);
+    /// Loads and walks the command's world; when it cannot, says why and returns false.
+    bool loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world);
     int tree(const BatchOptions& options);
     int sweep(const BatchOptions& options);
     int script(const BatchOptions& options);
+    /// Writes the script's bytes unchanged to the output stream's device; returns the exit status.
+    int writeToStandardOutput(const TextChunks& script);
 
     QTextStream& m_out;
     QTextStream& m_err;
