@@ -183,6 +183,9 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     if (url.isEmpty())
         throw Failure("No address to load");
     const QString address = url.first();
+    // The load before this one has not answered: its world may hold the page in a script that never
+    // returns, and a page that does not answer cannot be navigated. A fresh one always can.
+    const bool unanswered = m_state == State::Loading;
     m_scene.reset();
     m_context.reset();
     m_lastError.clear();
@@ -208,7 +211,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
         m_fileRoot = XiteUrlSchemeHandler::fileRootFor(path);
         m_pageTarget = XiteUrlSchemeHandler::fileUrl(path).toString(QUrl::FullyEncoded);
     }
-    if (m_pageDead) {
+    if (m_pageDead || unanswered) {
         dropPage(); // a new profile, and so a new renderer
         makePage();
     } else {

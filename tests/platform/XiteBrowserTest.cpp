@@ -264,6 +264,17 @@ TEST_F(XiteBrowserTest, AReportThatIsNotTheCurrentPagesIsDropped)
     EXPECT_EQ(browser->getExecutionContext()->rootNodes()->item(0)->typeName(), "Ball");
 }
 
+TEST_F(XiteBrowserTest, ALoadAfterOneThatNeverAnsweredGetsAFreshPage)
+{
+    // The world's script never returns: the page stops answering and the load never ends.
+    browser->loadURL({world("wedge.x3dv")}, {});
+    QWebEnginePage* wedged = browser->page();
+    EXPECT_EQ(waiter->waitForEvent(3000), -1);
+    EXPECT_EQ(tree(world("proto.x3dv")).value(1), "Root_0 Ball B");
+    EXPECT_NE(browser->page(), wedged);
+    EXPECT_EQ(view->page(), browser->page());
+}
+
 TEST_F(XiteBrowserTest, WhenTheRendererEndsTheLoadFailsAndTheNextGetsAFreshPage)
 {
     browser->loadURL({world("xml.x3d")}, {});
