@@ -22,8 +22,6 @@ struct TwipRect
 class FormLayout
 {
 public:
-    static constexpr float TwipsPerPixel = 15;
-
     TwipRect textFileName{120, 60, 3195, 285};
     TwipRect commandBrowse{3420, 60, 555, 255};
     TwipRect commandLoad{4020, 60, 555, 255};

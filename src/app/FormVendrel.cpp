@@ -38,7 +38,7 @@ namespace {
 
 int toPixels(float twips)
 {
-    return int(std::lround(twips / FormLayout::TwipsPerPixel));
+    return int(std::lround(twips / float(twipsPerPixel)));
 }
 
 QRect toPixels(const TwipRect& rect)
@@ -344,12 +344,12 @@ void FormVendrel::About_Click()
 
 float FormVendrel::clientWidth() const
 {
-    return float(m_surface->width()) * FormLayout::TwipsPerPixel;
+    return float(m_surface->width()) * float(twipsPerPixel);
 }
 
 float FormVendrel::clientHeight() const
 {
-    return float(m_surface->height()) * FormLayout::TwipsPerPixel;
+    return float(m_surface->height()) * float(twipsPerPixel);
 }
 
 void FormVendrel::Form_Resize()
@@ -381,7 +381,7 @@ bool FormVendrel::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_surface)
         return QMainWindow::eventFilter(watched, event);
     const auto pointerY = [event] {
-        return float(static_cast<QMouseEvent*>(event)->position().y()) * FormLayout::TwipsPerPixel;
+        return float(static_cast<QMouseEvent*>(event)->position().y()) * float(twipsPerPixel);
     };
     switch (event->type()) {
     case QEvent::Resize:
