@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EventPump.h"
-#include "MessageBox.h"
+#include "core/IdleEventPump.h"
+#include "core/MessageBox.h"
 
 namespace vendrel::bench {
 
@@ -10,13 +10,6 @@ class NoMessages : public MessageBox
 {
 public:
     void show(const QString&) override {}
-};
-
-/// Nobody works a window during a measurement: there are no events worth letting run.
-class NoEvents : public EventPump
-{
-public:
-    void processPendingEvents() override {}
 };
 
 } // namespace vendrel::bench

@@ -3,14 +3,14 @@
 // "All" ticked), with fields of seven types.
 
 #include "BenchStubs.h"
-#include "EventPump.h"
-#include "FieldTypes.h"
-#include "MessageBox.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "ScriptGenerator.h"
-#include "SimScene.h"
-#include "TextRoutines.h"
+#include "core/FieldTypes.h"
+#include "core/IdleEventPump.h"
+#include "core/MessageBox.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
+#include "scriptgen/ScriptGenerator.h"
+#include "scriptgen/TextRoutines.h"
+#include "sim/SimScene.h"
 
 #include <QTemporaryDir>
 
@@ -21,7 +21,6 @@
 namespace {
 
 using namespace vendrel;
-using vendrel::bench::NoEvents;
 using vendrel::bench::NoMessages;
 
 /// Per group: Transform T<g> (translation, rotation, scale, children: 12 access items) holding an
@@ -94,7 +93,7 @@ struct Fixture
     SceneTree tree;
     ModuleOrva orva;
     NoMessages messages;
-    NoEvents events;
+    IdleEventPump events;
 };
 
 /// Runs `generate` on the tree of `state.range(0)` ticked items once an iteration.

@@ -2,13 +2,13 @@
 // 10,000 to 1,000,000 items shaped like a walked world (a node item and its Get_/On_/Set_ items).
 
 #include "BenchStubs.h"
-#include "EventPump.h"
-#include "FileDialog.h"
-#include "ModuleINI.h"
-#include "SceneTree.h"
-#include "SelectionCommands.h"
-#include "SelectionsFile.h"
-#include "TreeSearch.h"
+#include "core/FileDialog.h"
+#include "core/IdleEventPump.h"
+#include "persistence/ModuleINI.h"
+#include "persistence/SelectionsFile.h"
+#include "scene/SceneTree.h"
+#include "selection/SelectionCommands.h"
+#include "selection/TreeSearch.h"
 
 #include <QTemporaryDir>
 
@@ -17,7 +17,6 @@
 namespace {
 
 using namespace vendrel;
-using vendrel::bench::NoEvents;
 using vendrel::bench::NoMessages;
 
 /// Answers every dialog with one file name.
@@ -82,7 +81,7 @@ void BM_FindNextToTheEnd(benchmark::State& state)
     SceneTree tree;
     fill(tree, int(state.range(0)));
     const QString last = tree.text(tree.count()).toString();
-    NoEvents events;
+    IdleEventPump events;
     TreeSearch search(tree, events);
     for (auto _ : state) {
         search.TreeView1_NodeClick(1);
@@ -100,7 +99,7 @@ void BM_SaveAndLoadSelections(benchmark::State& state)
     QTemporaryDir folder;
     FixedFileDialog dialog(folder.filePath(QStringLiteral("world.x3ds")));
     ModuleINI ini;
-    NoEvents events;
+    IdleEventPump events;
     int loaded = 0;
     for (auto _ : state) {
         SelectAllGet(tree);

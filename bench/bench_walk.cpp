@@ -2,12 +2,12 @@
 // memory per item (every heap byte the walk allocates, counted by the replaced operator new).
 
 #include "BenchStubs.h"
-#include "EventPump.h"
-#include "FieldTypes.h"
-#include "MessageBox.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "SimScene.h"
+#include "core/FieldTypes.h"
+#include "core/IdleEventPump.h"
+#include "core/MessageBox.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
+#include "sim/SimScene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,7 +60,6 @@ void operator delete(void* p, std::size_t) noexcept
 namespace {
 
 using namespace vendrel;
-using vendrel::bench::NoEvents;
 using vendrel::bench::NoMessages;
 
 /// Named nodes: Transforms N0, N1, ... in a tree of fan-out 8, each with translation, rotation and scale
@@ -120,7 +119,7 @@ void walk(benchmark::State& state, std::shared_ptr<SimScene> scene, int checkAll
     ModuleOrva orva;
     orva.context = scene;
     NoMessages messages;
-    NoEvents events;
+    IdleEventPump events;
     long long items = 0;
     double bytesPerItem = 0;
     for (auto _ : state) {

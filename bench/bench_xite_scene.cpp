@@ -3,9 +3,9 @@
 // initialized. X_ITE alone takes about 2.7 s on that world; our share should stay under a tenth of it.
 
 #include "BenchStubs.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "XiteScene.h"
+#include "platform/XiteScene.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,7 +16,6 @@
 namespace {
 
 using QuietMessages = vendrel::bench::NoMessages;
-using vendrel::bench::NoEvents;
 
 /// Groups of a named Transform over unnamed Shape, Appearance, Material and geometry: `groups` * 5 nodes.
 QByteArray description(int groups)
@@ -55,7 +54,7 @@ void BM_DescriptionToTree(benchmark::State& state)
 {
     const QByteArray text = description(int(state.range(0)));
     QuietMessages messages;
-    NoEvents events;
+    vendrel::IdleEventPump events;
     int items = 0;
     for (auto _ : state) {
         const auto scene = vendrel::XiteScene::parse(QJsonDocument::fromJson(text).object());

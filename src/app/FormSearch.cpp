@@ -1,7 +1,7 @@
 #include "FormSearch.h"
 
 #include "FormControls.h"
-#include "TreeSearch.h"
+#include "selection/TreeSearch.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

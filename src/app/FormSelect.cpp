@@ -1,7 +1,7 @@
 #include "FormSelect.h"
 
 #include "FormControls.h"
-#include "SelectionCommands.h"
+#include "selection/SelectionCommands.h"
 
 #include <QCheckBox>
 #include <QLabel>

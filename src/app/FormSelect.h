@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MatchOptions.h"
+#include "selection/MatchOptions.h"
 
 #include <QDialog>
 #include <QPointer>

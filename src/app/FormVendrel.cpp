@@ -1,19 +1,19 @@
 #include "FormVendrel.h"
 
-#include "FileDialog.h"
 #include "FormControls.h"
 #include "FormSearch.h"
 #include "FormSelect.h"
-#include "MessageBox.h"
-#include "QtEventPump.h"
-#include "QtFileDialog.h"
-#include "QtMessageBox.h"
-#include "SceneTreeModel.h"
-#include "SceneWalker.h"
-#include "ScriptGenerator.h"
-#include "SelectionCommands.h"
-#include "SelectionsFile.h"
-#include "XiteBrowser.h"
+#include "core/FileDialog.h"
+#include "core/MessageBox.h"
+#include "persistence/SelectionsFile.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtFileDialog.h"
+#include "platform/QtMessageBox.h"
+#include "platform/XiteBrowser.h"
+#include "scene/SceneTreeModel.h"
+#include "scene/SceneWalker.h"
+#include "scriptgen/ScriptGenerator.h"
+#include "selection/SelectionCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -232,12 +232,8 @@ void FormVendrel::CommandBrowse_Click()
 {
     m_listener.bWorldLoaded = false;
     const QString address = m_textFileName->text();
-    FileDialogRequest request;
-    request.filter = worldFilter;
-    request.filterIndex = 1;
-    request.defaultExtension = QStringLiteral(".wrl");
-    request.initialFileName = address.startsWith(u"http") ? QDir::currentPath() : address;
-    const std::optional<QString> chosen = m_fileDialog->showOpen(request);
+    const std::optional<QString> chosen = m_fileDialog->showOpen(FileDialogRequest::make(
+        worldFilter, QStringLiteral(".wrl"), address.startsWith(u"http") ? QDir::currentPath() : address));
     if (!chosen)
         return;
     m_textFileName->setText(QFileInfo(*chosen).absoluteFilePath());

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "FormLayout.h"
-#include "MenuState.h"
-#include "ModuleINI.h"
-#include "ModuleOrva.h"
-#include "OrvaListener.h"
-#include "SceneTree.h"
-#include "TreeSearch.h"
+#include "selection/MenuState.h"
+#include "persistence/ModuleINI.h"
+#include "scene/ModuleOrva.h"
+#include "scene/OrvaListener.h"
+#include "scene/SceneTree.h"
+#include "selection/TreeSearch.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "FormVendrel.h"
-#include "WebEngineSetup.h"
-#include "X3DBrowserView.h"
-#include "XiteBrowser.h"
+#include "platform/WebEngineSetup.h"
+#include "platform/X3DBrowserView.h"
+#include "platform/XiteBrowser.h"
 
 #include <QApplication>
 

@@ -1,11 +1,11 @@
 #include "SelectionsFile.h"
 
-#include "EventPump.h"
-#include "FileDialog.h"
 #include "ModuleINI.h"
-#include "SceneTree.h"
 #include "SettingsTargetGuard.h"
-#include "TextRoutines.h"
+#include "core/EventPump.h"
+#include "core/FileDialog.h"
+#include "scene/SceneTree.h"
+#include "scriptgen/TextRoutines.h"
 
 #include <QHash>
 
@@ -74,13 +74,8 @@ bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDial
                                        const QString& address)
 {
     try {
-        FileDialogRequest request;
-        request.filter = saveFilter;
-        request.filterIndex = 1;
-        request.defaultExtension = defaultExtension;
-        request.flags = saveFlags;
-        request.initialFileName = defaultFileName(address);
-        const auto chosen = dialog.showSave(request);
+        const auto chosen = dialog.showSave(
+            FileDialogRequest::make(saveFilter, defaultExtension, defaultFileName(address), saveFlags));
         if (!chosen)
             return false;
 
@@ -102,12 +97,8 @@ int SelectionsFile::LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDi
                                          EventPump& events, const QString& address)
 {
     try {
-        FileDialogRequest request;
-        request.filter = openFilter;
-        request.filterIndex = 1;
-        request.defaultExtension = defaultExtension;
-        request.initialFileName = defaultFileName(address);
-        const auto chosen = dialog.showOpen(request);
+        const auto chosen =
+            dialog.showOpen(FileDialogRequest::make(openFilter, defaultExtension, defaultFileName(address)));
         if (!chosen)
             return -1;
         return LoadSelectionsFrom(tree, ini, events, *chosen);

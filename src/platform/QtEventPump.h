@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EventPump.h"
+#include "core/EventPump.h"
 
 namespace vendrel {
 

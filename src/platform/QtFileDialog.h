@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDialog.h"
+#include "core/FileDialog.h"
 
 #include <QPointer>
 #include <QStringList>

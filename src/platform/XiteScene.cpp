@@ -1,6 +1,6 @@
 #include "XiteScene.h"
 
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

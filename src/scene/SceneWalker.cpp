@@ -1,8 +1,8 @@
 #include "SceneWalker.h"
 
-#include "EventPump.h"
-#include "FieldTypes.h"
-#include "MessageBox.h"
+#include "core/EventPump.h"
+#include "core/FieldTypes.h"
+#include "core/MessageBox.h"
 #include "SceneTree.h"
 
 namespace vendrel {

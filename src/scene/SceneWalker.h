@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ModuleOrva.h"
-#include "SceneAccess.h"
+#include "core/SceneAccess.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #include "ScriptGenerator.h"
 
-#include "FieldTypes.h"
-#include "FileDialog.h"
-#include "SceneTree.h"
 #include "ScriptTemplates.h"
 #include "TextRoutines.h"
+#include "core/FieldTypes.h"
+#include "core/FileDialog.h"
+#include "scene/SceneTree.h"
 
 #include <QDir>
 
@@ -183,13 +183,10 @@ void ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& di
 {
     const TextChunks script = GenerateScriptChunks(m_tree);
 
-    FileDialogRequest request;
-    request.filter = QStringLiteral("JavaScript (*.js)|*.js|");
-    request.filterIndex = 1;
-    request.defaultExtension = QStringLiteral(".js");
-    request.flags = 4096; // file must exist: a save dialog may ignore it
-    request.initialFileName = InitialFileName(addressText);
-    const std::optional<QString> fileName = dialog.showSave(request);
+    // Flag 4096 asks for a file that exists: a save dialog may ignore it.
+    const std::optional<QString> fileName =
+        dialog.showSave(FileDialogRequest::make(QStringLiteral("JavaScript (*.js)|*.js|"),
+                                                QStringLiteral(".js"), InitialFileName(addressText), 4096));
     if (!fileName)
         return;
 

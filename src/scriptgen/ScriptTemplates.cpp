@@ -1,6 +1,6 @@
 #include "ScriptTemplates.h"
 
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 
 namespace vendrel {
 

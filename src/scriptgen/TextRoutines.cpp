@@ -1,6 +1,6 @@
 #include "TextRoutines.h"
 
-#include "Failure.h"
+#include "core/Failure.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,8 +1,8 @@
 #include "SelectionCommands.h"
 
-#include "Failure.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
+#include "core/Failure.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
 
 namespace vendrel {
 

@@ -1,7 +1,7 @@
 #include "TreeSearch.h"
 
-#include "EventPump.h"
-#include "SceneTree.h"
+#include "core/EventPump.h"
+#include "scene/SceneTree.h"
 
 #include <Qt>
 

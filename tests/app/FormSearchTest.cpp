@@ -1,10 +1,10 @@
-#include "FormSearch.h"
+#include "app/FormSearch.h"
 
 #include "CountingEventPump.h"
 #include "DialogTest.h"
-#include "SceneTree.h"
+#include "scene/SceneTree.h"
 #include "TextTree.h"
-#include "TreeSearch.h"
+#include "selection/TreeSearch.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
-#include "FormSelect.h"
+#include "app/FormSelect.h"
 
 #include "DialogTest.h"
-#include "SceneTree.h"
+#include "scene/SceneTree.h"
 #include "TextTree.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
-#include "FormVendrel.h"
+#include "app/FormVendrel.h"
 
-#include "FormSearch.h"
-#include "FormSelect.h"
-#include "ModuleINI.h"
+#include "app/FormSearch.h"
+#include "app/FormSelect.h"
+#include "persistence/ModuleINI.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
+#include "scene/SceneTree.h"
 #include "ScriptText.h"
 #include "ScriptedFileDialog.h"
-#include "SimBrowser.h"
+#include "sim/SimBrowser.h"
 #include "TreeDump.h"
 
 #include <QAction>

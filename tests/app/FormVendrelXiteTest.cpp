@@ -1,10 +1,10 @@
-#include "FormVendrel.h"
+#include "app/FormVendrel.h"
 
 #include "RecordingMessageBox.h"
 #include "ScriptedFileDialog.h"
 #include "WebEngineForTests.h"
-#include "X3DBrowserView.h"
-#include "XiteBrowser.h"
+#include "platform/X3DBrowserView.h"
+#include "platform/XiteBrowser.h"
 
 #include <QAction>
 #include <QFile>

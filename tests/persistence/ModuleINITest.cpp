@@ -1,7 +1,7 @@
-#include "ModuleINI.h"
+#include "persistence/ModuleINI.h"
 
-#include "Failure.h"
-#include "SettingsTargetGuard.h"
+#include "core/Failure.h"
+#include "persistence/SettingsTargetGuard.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "SelectionsFile.h"
+#include "persistence/SelectionsFile.h"
 
 #include "CountingEventPump.h"
-#include "Failure.h"
-#include "ModuleINI.h"
+#include "core/Failure.h"
+#include "persistence/ModuleINI.h"
 #include "ScriptedFileDialog.h"
 #include "TextTree.h"
 

@@ -1,7 +1,7 @@
 #include "BatchOptions.h"
 #include "CountingEventPump.h"
-#include "ModuleINI.h"
-#include "SceneTree.h"
+#include "persistence/ModuleINI.h"
+#include "scene/SceneTree.h"
 #include "ScriptTicks.h"
 #include "TextTree.h"
 

@@ -1,4 +1,4 @@
-#include "QtFileDialog.h"
+#include "platform/QtFileDialog.h"
 
 #include <gtest/gtest.h>
 

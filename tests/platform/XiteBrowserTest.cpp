@@ -1,16 +1,16 @@
-#include "XiteBrowser.h"
+#include "platform/XiteBrowser.h"
 
 #include "CountingEventPump.h"
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "ScriptGenerator.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
+#include "scriptgen/ScriptGenerator.h"
 #include "TreeDump.h"
 #include "WebEngineForTests.h"
-#include "X3DBrowserView.h"
-#include "XiteLoadWaiter.h"
-#include "XiteUrlSchemeHandler.h"
+#include "platform/X3DBrowserView.h"
+#include "platform/XiteLoadWaiter.h"
+#include "platform/XiteUrlSchemeHandler.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -1,10 +1,10 @@
-#include "XiteScene.h"
+#include "platform/XiteScene.h"
 
 #include "CountingEventPump.h"
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
 #include "TreeDump.h"
 
 #include <QJsonDocument>

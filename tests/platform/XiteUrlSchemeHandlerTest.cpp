@@ -1,4 +1,4 @@
-#include "XiteUrlSchemeHandler.h"
+#include "platform/XiteUrlSchemeHandler.h"
 
 #include <gtest/gtest.h>
 

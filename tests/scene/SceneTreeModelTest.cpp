@@ -1,9 +1,9 @@
-#include "SceneTreeModel.h"
+#include "scene/SceneTreeModel.h"
 #include "CountingEventPump.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "SimScene.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
+#include "sim/SimScene.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

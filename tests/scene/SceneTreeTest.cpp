@@ -1,7 +1,7 @@
-#include "SceneTree.h"
-#include "OrvaListener.h"
-#include "SceneTreeObserver.h"
-#include "SimBrowser.h"
+#include "scene/SceneTree.h"
+#include "scene/OrvaListener.h"
+#include "scene/SceneTreeObserver.h"
+#include "sim/SimBrowser.h"
 
 #include <QCoreApplication>
 

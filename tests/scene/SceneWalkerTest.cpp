@@ -1,9 +1,9 @@
-#include "SceneWalker.h"
+#include "scene/SceneWalker.h"
 #include "CountingEventPump.h"
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
-#include "SimScene.h"
+#include "scene/SceneTree.h"
+#include "sim/SimScene.h"
 #include "TreeDump.h"
 
 #include <gtest/gtest.h>

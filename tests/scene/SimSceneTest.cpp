@@ -1,5 +1,5 @@
-#include "SimScene.h"
-#include "FieldTypes.h"
+#include "sim/SimScene.h"
+#include "core/FieldTypes.h"
 
 #include <gtest/gtest.h>
 

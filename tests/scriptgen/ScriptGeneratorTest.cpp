@@ -1,13 +1,13 @@
-#include "ScriptGenerator.h"
+#include "scriptgen/ScriptGenerator.h"
 #include "CountingEventPump.h"
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "ScriptTemplates.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
+#include "scriptgen/ScriptTemplates.h"
 #include "ScriptText.h"
 #include "ScriptedFileDialog.h"
-#include "SimScene.h"
+#include "sim/SimScene.h"
 
 #include <QDir>
 #include <QFile>

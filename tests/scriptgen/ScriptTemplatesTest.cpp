@@ -1,5 +1,5 @@
-#include "ScriptTemplates.h"
-#include "FieldTypes.h"
+#include "scriptgen/ScriptTemplates.h"
+#include "core/FieldTypes.h"
 #include "ScriptText.h"
 
 #include <gtest/gtest.h>

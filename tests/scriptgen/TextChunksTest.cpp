@@ -1,4 +1,4 @@
-#include "TextChunks.h"
+#include "scriptgen/TextChunks.h"
 
 #include <gtest/gtest.h>
 

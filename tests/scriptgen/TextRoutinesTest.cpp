@@ -1,5 +1,5 @@
-#include "TextRoutines.h"
-#include "Failure.h"
+#include "scriptgen/TextRoutines.h"
+#include "core/Failure.h"
 
 #include <QDir>
 #include <QFile>

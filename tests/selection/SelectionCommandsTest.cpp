@@ -1,13 +1,13 @@
-#include "SelectionCommands.h"
+#include "selection/SelectionCommands.h"
 
 #include "CountingEventPump.h"
 #include "RecordingMessageBox.h"
-#include "SceneTree.h"
-#include "SceneTreeObserver.h"
-#include "SceneWalker.h"
-#include "SimScene.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneTreeObserver.h"
+#include "scene/SceneWalker.h"
+#include "sim/SimScene.h"
 #include "TextTree.h"
-#include "TreeSearch.h"
+#include "selection/TreeSearch.h"
 
 #include <gtest/gtest.h>
 

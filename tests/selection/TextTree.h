@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SceneTree.h"
+#include "scene/SceneTree.h"
 
 #include <QString>
 #include <QStringList>

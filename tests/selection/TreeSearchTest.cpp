@@ -1,7 +1,7 @@
-#include "TreeSearch.h"
+#include "selection/TreeSearch.h"
 
 #include "CountingEventPump.h"
-#include "SceneTree.h"
+#include "scene/SceneTree.h"
 #include "TextTree.h"
 
 #include <gtest/gtest.h>

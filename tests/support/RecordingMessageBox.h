@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageBox.h"
+#include "core/MessageBox.h"
 
 #include <QStringList>
 

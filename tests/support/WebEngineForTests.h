@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebEngineSetup.h"
+#include "platform/WebEngineSetup.h"
 
 #include <QString>
 

@@ -1,17 +1,17 @@
 #include "BatchRunner.h"
 
-#include "EventPump.h"
-#include "Failure.h"
-#include "MessageBox.h"
-#include "ModuleINI.h"
-#include "ModuleOrva.h"
-#include "SceneTree.h"
-#include "SceneWalker.h"
-#include "ScriptGenerator.h"
 #include "ScriptTicks.h"
-#include "TextRoutines.h"
-#include "X3DBrowserView.h"
-#include "XiteBrowser.h"
+#include "core/Failure.h"
+#include "core/IdleEventPump.h"
+#include "core/MessageBox.h"
+#include "persistence/ModuleINI.h"
+#include "platform/X3DBrowserView.h"
+#include "platform/XiteBrowser.h"
+#include "scene/ModuleOrva.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
+#include "scriptgen/ScriptGenerator.h"
+#include "scriptgen/TextRoutines.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -34,13 +34,6 @@ public:
 
 private:
     QTextStream& m_err;
-};
-
-/// Nobody works a window during a batch walk, so there are no pending events worth letting run.
-class IdleEventPump : public EventPump
-{
-public:
-    void processPendingEvents() override {}
 };
 
 bool isWorldFile(const QString& name)

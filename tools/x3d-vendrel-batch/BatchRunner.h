@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BatchOptions.h"
-#include "XiteLoadWaiter.h"
+#include "platform/XiteLoadWaiter.h"
 
 #include <QTextStream>
 

@@ -1,7 +1,7 @@
 #include "ScriptTicks.h"
 
-#include "SelectionCommands.h"
-#include "SelectionsFile.h"
+#include "persistence/SelectionsFile.h"
+#include "selection/SelectionCommands.h"
 
 #include <QFileInfo>
 

@@ -4,7 +4,7 @@
 #include "BatchOptions.h"
 #include "BatchRunner.h"
 #include "VirtualDisplay.h"
-#include "WebEngineSetup.h"
+#include "platform/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

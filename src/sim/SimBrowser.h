@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SceneAccess.h"
+#include "core/SceneAccess.h"
 
 #include <QHash>
 #include <QObject>

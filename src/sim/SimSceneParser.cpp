@@ -1,6 +1,6 @@
 #include "SimSceneParser.h"
 
-#include "FieldTypes.h"
+#include "core/FieldTypes.h"
 #include "SimScene.h"
 
 namespace vendrel {

@@ -1,6 +1,6 @@
 #include "SimFaults.h"
 
-#include "Failure.h"
+#include "core/Failure.h"
 
 namespace vendrel {
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace vendrel {
 
@@ -15,6 +16,13 @@ struct FileDialogRequest
     QString defaultExtension; // ".js": added to a chosen name that has no extension
     int flags = 0;
     QString initialFileName;
+
+    /// A request for the first filter of `filter`; every command asks its dialogs this way.
+    static FileDialogRequest make(QString filter, QString defaultExtension, QString initialFileName,
+                                  int flags = 0)
+    {
+        return {std::move(filter), 1, std::move(defaultExtension), flags, std::move(initialFileName)};
+    }
 };
 
 /// Modal file dialogs. Cancel is reported as no answer, which every command treats as a failure that
