@@ -4,12 +4,12 @@
 
 #include "BenchStubs.h"
 #include "core/FieldTypes.h"
+#include "core/FileWriter.h"
 #include "core/IdleEventPump.h"
 #include "core/MessageBox.h"
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
 #include "scriptgen/ScriptGenerator.h"
-#include "scriptgen/TextRoutines.h"
 #include "sim/SimScene.h"
 
 #include <QTemporaryDir>
@@ -130,8 +130,7 @@ void BM_GenerateAndWrite(benchmark::State& state)
     QTemporaryDir dir;
     const QString name = dir.filePath("out.js");
     measure(state, [&name](const SceneTree& tree) {
-        TextRoutines::WriteUtf8File(name, ScriptGenerator::GenerateScriptChunks(tree).pieces(), false);
-        return 0;
+        return FileWriter::write(name, ScriptGenerator::GenerateScriptChunks(tree).pieces(), nullptr);
     });
 }
 

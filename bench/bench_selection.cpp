@@ -100,12 +100,14 @@ void BM_SaveAndLoadSelections(benchmark::State& state)
     FixedFileDialog dialog(folder.filePath(QStringLiteral("world.x3ds")));
     ModuleINI ini;
     IdleEventPump events;
+    NoMessages messages;
     int loaded = 0;
     for (auto _ : state) {
         SelectAllGet(tree);
         SelectionsFile::FileSaveSel_Click(tree, ini, dialog, QStringLiteral("world.wrl"));
         DeselectAll(tree);
-        loaded = SelectionsFile::LoadSelections_Click(tree, ini, dialog, events, QStringLiteral("world.wrl"));
+        loaded = SelectionsFile::LoadSelections_Click(tree, ini, dialog, events, messages,
+                                                      QStringLiteral("world.wrl"));
     }
     state.counters["items"] = tree.count();
     state.counters["ticks"] = loaded;

@@ -319,7 +319,8 @@ void FormVendrel::FileSaveSel_Click()
 
 void FormVendrel::LoadSelections_Click()
 {
-    SelectionsFile::LoadSelections_Click(m_tree, m_ini, *m_fileDialog, *m_eventPump, m_textFileName->text());
+    SelectionsFile::LoadSelections_Click(m_tree, m_ini, *m_fileDialog, *m_eventPump, *m_messageBox,
+                                         m_textFileName->text());
 }
 
 void FormVendrel::FindName_Click()

@@ -23,6 +23,7 @@ struct FileDialogRequest
     {
         return {std::move(filter), 1, std::move(defaultExtension), flags, std::move(initialFileName)};
     }
+    bool operator==(const FileDialogRequest&) const = default;
 };
 
 /// Modal file dialogs. Cancel is reported as no answer, which every command treats as a failure that

@@ -15,17 +15,20 @@ namespace vendrel {
 
 namespace {
 
-/// The parsed file at `path`; false when it exists but cannot be read or understood.
-bool load(const QString& path, CSimpleIniA& ini)
+/// The parsed file at `path`: false, with the reason, when it exists but cannot be read. A text SimpleIni
+/// cannot make sense of holds nothing.
+bool load(const QString& path, CSimpleIniA& ini, QString* error)
 {
     ProfileText text;
-    if (!text.read(path))
+    if (!text.read(path, error))
         return false;
     ini.SetUnicode(true);
     ini.SetMultiKey(false);
     ini.SetMultiLine(true); // "key=<<<TAG" ... "TAG": a value with line breaks comes back whole
     const QByteArray bytes = text.parseable();
-    return ini.LoadData(bytes.constData(), std::size_t(bytes.size())) >= 0;
+    if (ini.LoadData(bytes.constData(), std::size_t(bytes.size())) < 0)
+        ini.Reset();
+    return true;
 }
 
 } // namespace
@@ -47,30 +50,30 @@ QString ModuleINI::resolvePath(const QString& fileName)
     return QString(folder + u'/' + fileName);
 }
 
-bool ModuleINI::WriteINI(const QString& key, const QString& value)
+bool ModuleINI::WriteINI(const QString& key, const QString& value, QString* error)
 {
     const QString path = targetPath();
     ProfileText text;
-    if (!text.read(path))
+    if (!text.read(path, error))
         return false;
     text.setValue(m_section.toUtf8(), key.toUtf8(), value);
-    return text.write(path);
+    return text.write(path, error);
 }
 
 QString ModuleINI::ReadINI(const QString& key, const QString& defaultValue) const
 {
     CSimpleIniA ini;
-    if (!load(targetPath(), ini))
+    if (!load(targetPath(), ini, nullptr))
         return defaultValue;
     const char* value = ini.GetValue(m_section.toUtf8().constData(), key.toUtf8().constData(), nullptr);
     return value ? QString::fromUtf8(value) : defaultValue;
 }
 
-bool ModuleINI::ReplaceSection(const Entries& entries)
+bool ModuleINI::ReplaceSection(const Entries& entries, QString* error)
 {
     const QString path = targetPath();
     ProfileText text;
-    if (!text.read(path))
+    if (!text.read(path, error))
         return false;
     const QByteArray section = m_section.toUtf8();
     if (entries.empty() && !text.hasSection(section))
@@ -79,18 +82,18 @@ bool ModuleINI::ReplaceSection(const Entries& entries)
     for (const auto& [key, value] : entries)
         lines.append({key.toUtf8(), value});
     text.replaceSection(section, lines);
-    return text.write(path);
+    return text.write(path, error);
 }
 
-QHash<QString, QString> ModuleINI::ReadSection() const
+std::optional<QHash<QString, QString>> ModuleINI::ReadSection(QString* error) const
 {
-    QHash<QString, QString> entries;
     CSimpleIniA ini;
-    if (!load(targetPath(), ini))
-        return entries;
+    if (!load(targetPath(), ini, error))
+        return std::nullopt;
     const CSimpleIniA::TKeyVal* section = ini.GetSection(m_section.toUtf8().constData());
     if (!section)
-        return entries;
+        return std::nullopt;
+    QHash<QString, QString> entries;
     for (const auto& [key, value] : *section)
         entries.insert(QString::fromUtf8(key.pItem).toLower(), QString::fromUtf8(value));
     return entries;

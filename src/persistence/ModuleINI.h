@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,8 +16,9 @@ namespace vendrel {
 /// Files are UTF-8 text of "[section]" lines and "key=value" lines; sections and keys are matched
 /// without regard to case, files with CR LF line ends are read as well as LF ones, and values of any
 /// length round-trip whole. A write keeps the comments, the other keys and the order of an existing
-/// file, replaces a value where it stands, and replaces the whole file at once through a temporary file
-/// beside it, so a failure never leaves a damaged file.
+/// file, replaces a value where it stands, and replaces the whole file at once as FileWriter writes, so a
+/// failure never leaves a damaged file. Files that begin with a UTF-16 byte order mark are read, and
+/// written back, in UTF-16. Writes report as the file layer does (see FileWriter).
 ///
 /// A file name without a directory (like the settings' "X3DVendrel") lives in the user's configuration
 /// folder ($XDG_CONFIG_HOME, else ~/.config), read anew at every call; other names are used as given.
@@ -36,17 +38,18 @@ public:
 
     /// Writes `key`=`value` into the target section, creating the file, the section or the key as
     /// needed. Returns false when the file could not be read or written (it is then left as it was).
-    bool WriteINI(const QString& key, const QString& value);
+    bool WriteINI(const QString& key, const QString& value, QString* error = nullptr);
     /// The value of `key` in the target section, or `defaultValue` when the file, the section or the
     /// key is missing or the file cannot be read.
     QString ReadINI(const QString& key, const QString& defaultValue) const;
 
     /// Replaces the target section's entries with `entries`, in their order, and leaves other sections
     /// alone. With no entries the section is removed; a missing file is then not created. Returns false
-    /// when the file could not be read or written.
-    bool ReplaceSection(const Entries& entries);
-    /// Every entry of the target section, keyed by the key in lower case; empty when there is none.
-    QHash<QString, QString> ReadSection() const;
+    /// when the file could not be read or written (it is then left as it was).
+    bool ReplaceSection(const Entries& entries, QString* error = nullptr);
+    /// Every entry of the target section, keyed by the key in lower case. Nothing when the file holds no
+    /// such section (a missing file holds none) or cannot be read; only then is `error` set.
+    std::optional<QHash<QString, QString>> ReadSection(QString* error = nullptr) const;
 
     const QString& INIFileName() const { return m_fileName; }
     const QString& INISection() const { return m_section; }

@@ -1,14 +1,21 @@
 #include "ProfileText.h"
 
+#include "core/FileReader.h"
+#include "core/FileWriter.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cerrno>
 
 namespace vendrel {
 
 namespace {
 const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray utf16LeBom = QByteArrayLiteral("\xFF\xFE");
+const QByteArray utf16BeBom = QByteArrayLiteral("\xFE\xFF");
 const QByteArray multiLineMark = QByteArrayLiteral("=<<<");
 
 char asciiLower(char c)
@@ -17,20 +24,21 @@ char asciiLower(char c)
 }
 } // namespace
 
-bool ProfileText::read(const QString& path)
+bool ProfileText::read(const QString& path, QString* error)
 {
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.exists())
-        return true;
+    if (!path.isEmpty() && !QFileInfo::exists(path))
+        return true; // nothing there yet: the first write makes the file
     m_exists = true;
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!FileReader::read(path, bytes, error))
         return false;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    if (bytes.startsWith(utf8Bom)) {
+    if (bytes.startsWith(utf16LeBom) || bytes.startsWith(utf16BeBom)) {
+        // Edited as UTF-8 and written back in the file's own encoding.
+        m_bom = bytes.left(utf16LeBom.size());
+        m_encoding = m_bom == utf16LeBom ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+        QStringDecoder decode(m_encoding);
+        bytes = QString(decode(QByteArrayView(bytes).sliced(m_bom.size()))).toUtf8();
+    } else if (bytes.startsWith(utf8Bom)) {
         m_bom = utf8Bom;
         bytes.remove(0, utf8Bom.size());
     }
@@ -48,21 +56,22 @@ bool ProfileText::read(const QString& path)
     return true;
 }
 
-bool ProfileText::write(const QString& path) const
+bool ProfileText::write(const QString& path, QString* error) const
 {
-    QByteArray bytes = m_bom;
+    QByteArray text;
     for (const QByteArray& line : m_lines)
-        bytes += line + m_eol;
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+        text += line + m_eol;
+    if (m_encoding != QStringConverter::Utf8) {
+        QStringEncoder encode(m_encoding);
+        text = encode(QString::fromUtf8(text));
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = u"Couldn't make the folder " % folder % u": " % qt_error_string(errno);
         return false;
     }
-    return file.commit();
+    return FileWriter::write(path, {QByteArrayView(m_bom), QByteArrayView(text)}, error);
 }
 
 QByteArray ProfileText::parseable() const

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringConverter>
 
 #include <optional>
 #include <utility>
@@ -17,10 +18,12 @@ namespace vendrel {
 class ProfileText
 {
 public:
-    /// Reads the file; a missing file is an empty text. False when it exists but cannot be read.
-    bool read(const QString& path);
-    /// Replaces the file with the text, through a temporary file beside it; makes missing folders.
-    bool write(const QString& path) const;
+    /// Reads the file, UTF-8 or UTF-16 with a byte order mark; a missing file is an empty text. False when
+    /// it exists but cannot be read (see FileReader).
+    bool read(const QString& path, QString* error);
+    /// Replaces the file with the text, in the encoding it was read in, as FileWriter writes; makes
+    /// missing folders.
+    bool write(const QString& path, QString* error) const;
     /// The text as SimpleIni reads it: LF line ends, no byte order mark.
     QByteArray parseable() const;
 
@@ -46,6 +49,7 @@ private:
     QList<QByteArray> m_lines;
     QByteArray m_eol = "\n";
     QByteArray m_bom;
+    QStringConverter::Encoding m_encoding = QStringConverter::Utf8;
     bool m_exists = false;
 };
 

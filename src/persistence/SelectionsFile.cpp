@@ -4,9 +4,11 @@
 #include "SettingsTargetGuard.h"
 #include "core/EventPump.h"
 #include "core/FileDialog.h"
+#include "core/FileNames.h"
+#include "core/MessageBox.h"
 #include "scene/SceneTree.h"
-#include "scriptgen/TextRoutines.h"
 
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -67,11 +69,11 @@ private:
 
 QString SelectionsFile::defaultFileName(const QString& address)
 {
-    return TextRoutines::StripExtension(address) + defaultExtension;
+    return FileNames::StripExtension(address) + defaultExtension;
 }
 
 bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
-                                       const QString& address)
+                                       const QString& address, QString* error)
 {
     try {
         const auto chosen = dialog.showSave(
@@ -79,7 +81,7 @@ bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDial
         if (!chosen)
             return false;
 
-        SettingsTargetGuard target(ini, *chosen, section);
+        SettingsTargetGuard target(ini, QFileInfo(*chosen).absoluteFilePath(), section);
         ModuleINI::Entries entries;
         const int count = tree.count();
         for (int i = 1; i <= count; ++i) {
@@ -87,39 +89,56 @@ bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDial
                 entries.emplace_back(keyPrefix + QString::number(i), tree.text(i).toString());
         }
         // One write for the whole section: a section of many entries is not rewritten once per entry.
-        return ini.ReplaceSection(entries);
+        QString reason;
+        if (ini.ReplaceSection(entries, &reason))
+            return true;
+        if (error)
+            *error = u"Couldn't save the selections to " % *chosen % u": " % reason;
+        return false;
     } catch (const std::exception&) {
         return false;
     }
 }
 
 int SelectionsFile::LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
-                                         EventPump& events, const QString& address)
+                                         EventPump& events, MessageBox& messages, const QString& address)
 {
     try {
         const auto chosen =
             dialog.showOpen(FileDialogRequest::make(openFilter, defaultExtension, defaultFileName(address)));
         if (!chosen)
             return -1;
-        return LoadSelectionsFrom(tree, ini, events, *chosen);
+        QString error;
+        const int ticked = LoadSelectionsFrom(tree, ini, events, *chosen, &error);
+        if (!error.isEmpty())
+            messages.show(error);
+        return ticked;
     } catch (const std::exception&) {
         return -1;
     }
 }
 
 int SelectionsFile::LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events,
-                                       const QString& fileName)
+                                       const QString& fileName, QString* error)
 {
     try {
         int lastMatched = 0;
         int ticked = 0;
-        SettingsTargetGuard target(ini, fileName, section);
+        SettingsTargetGuard target(ini, QFileInfo(fileName).absoluteFilePath(), section);
         // Read once: every entry is looked up, and the file must not be reread per entry.
-        const auto entries = ini.ReadSection();
+        QString reason;
+        const auto entries = ini.ReadSection(&reason);
+        if (!entries) {
+            if (error && reason.isEmpty())
+                *error = fileName % u" holds no selections";
+            else if (error)
+                *error = u"Couldn't read the selections file " % fileName % u": " % reason;
+            return -1;
+        }
         TextPositions positions(tree); // follows a tree the user rebuilt while events ran
         const int n = tree.count();
         for (int i = 1; i <= n; ++i) {
-            const QString value = entries.value(keyPrefix + QString::number(i));
+            const QString value = entries->value(keyPrefix + QString::number(i));
             if (value.isEmpty())
                 continue;
             const int match = positions.firstAfter(value, lastMatched);

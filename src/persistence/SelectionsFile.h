@@ -8,12 +8,13 @@ class SceneTree;
 class ModuleINI;
 class FileDialog;
 class EventPump;
+class MessageBox;
 
 /// "Save Selections..." and "Load Selections...": the texts of the ticked items, kept in a profile file
 /// (by convention ".x3ds") under section "Selections" as "sel<position>=<text>".
 ///
-/// A cancel or any failure ends a command at once and silently; the profile target is back on the
-/// program's settings afterwards in every case.
+/// A cancel or any failure ends a command at once; the profile target is back on the program's settings
+/// afterwards in every case. File names are paths as given, relative ones to the working folder.
 class SelectionsFile
 {
 public:
@@ -31,23 +32,25 @@ public:
 
     /// Asks for a file and replaces its "Selections" section with one entry per ticked item, in index
     /// order; other sections of the file stay. With nothing ticked and no file yet, no file is made.
-    /// Returns whether the file now holds the ticks (false on cancel or failure).
-    static bool FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
-                                  const QString& address);
+    /// Returns whether the file now holds the ticks (false on cancel or failure); when the file could not
+    /// be written, `error` (unless null) gets a sentence that names it and the reason.
+    static bool FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog, const QString& address,
+                                  QString* error = nullptr);
 
     /// Asks for a file and ticks again the items it lists: entries are read as sel1, sel2, ... up to the
     /// tree's item count, and each ticks the first item after the previous match whose text equals it
-    /// exactly. Events run after every tick. Only adds ticks. Returns the number of items ticked, or -1
-    /// on cancel or failure.
+    /// exactly. Events run after every tick. Only adds ticks. A file that cannot be read or holds no
+    /// selections is told in a message. Returns the number of items ticked, or -1 on cancel or failure.
     static int LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog, EventPump& events,
-                                    const QString& address);
+                                    MessageBox& messages, const QString& address);
 
-    /// The load without a dialog: ticks again the items that `fileName` lists, matched as above. A file
-    /// that is missing or cannot be read loads as if empty. Returns the number of items ticked, or -1 on
-    /// failure; the profile target is back on the program's settings afterwards. `fileName` is taken as
-    /// the profile target takes it: a bare name means a file in the configuration folder.
-    static int LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events,
-                                  const QString& fileName);
+    /// The load without a dialog: ticks again the items that `fileName` lists, matched as above. Returns
+    /// the number of items ticked, or -1 on failure; the profile target is back on the program's settings
+    /// afterwards. When the file is missing or holds no "Selections" section (text that is no profile
+    /// text holds none), `error` (unless null) gets "<fileName> holds no selections"; when it cannot be
+    /// read, a sentence with the reason.
+    static int LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events, const QString& fileName,
+                                  QString* error = nullptr);
 };
 
 } // namespace vendrel

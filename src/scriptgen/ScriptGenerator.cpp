@@ -1,9 +1,10 @@
 #include "ScriptGenerator.h"
 
 #include "ScriptTemplates.h"
-#include "TextRoutines.h"
 #include "core/FieldTypes.h"
 #include "core/FileDialog.h"
+#include "core/FileNames.h"
+#include "core/FileWriter.h"
 #include "scene/SceneTree.h"
 
 #include <QDir>
@@ -168,10 +169,10 @@ QString ScriptGenerator::GenerateScript(const SceneTree& tree)
 QString ScriptGenerator::InitialFileName(const QString& addressText, const QString& currentDirectory)
 {
     if (addressText.startsWith(u"http")) {
-        const QString name = TextRoutines::StripExtension(TextRoutines::FileNamePart(addressText)) % u".js";
+        const QString name = FileNames::StripExtension(FileNames::FileNamePart(addressText)) % u".js";
         return QDir(currentDirectory).filePath(name);
     }
-    return TextRoutines::StripExtension(addressText) % u".js";
+    return FileNames::StripExtension(addressText) % u".js";
 }
 
 QString ScriptGenerator::InitialFileName(const QString& addressText)
@@ -179,7 +180,7 @@ QString ScriptGenerator::InitialFileName(const QString& addressText)
     return InitialFileName(addressText, QDir::currentPath());
 }
 
-void ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& dialog)
+bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error)
 {
     const TextChunks script = GenerateScriptChunks(m_tree);
 
@@ -188,13 +189,14 @@ void ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& di
         dialog.showSave(FileDialogRequest::make(QStringLiteral("JavaScript (*.js)|*.js|"),
                                                 QStringLiteral(".js"), InitialFileName(addressText), 4096));
     if (!fileName)
-        return;
+        return false;
 
-    try {
-        TextRoutines::WriteUtf8File(*fileName, script.pieces(), false);
-    } catch (const Failure&) {
-        // The command ends silently; the earlier file, if any, is untouched.
-    }
+    QString reason;
+    if (FileWriter::write(*fileName, script.pieces(), &reason))
+        return true;
+    if (error)
+        *error = u"Couldn't write " % *fileName % u": " % reason;
+    return false;
 }
 
 #undef CRLF

@@ -1,210 +1,119 @@
 #include "persistence/ModuleINI.h"
 
-#include "core/Failure.h"
-#include "persistence/SettingsTargetGuard.h"
+#include "FileBytes.h"
+#include "ScriptedFileDialog.h"
+#include "scene/SceneTree.h"
+#include "scriptgen/ScriptGenerator.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace vendrel;
+using namespace vendrel::test;
 
 namespace {
 
-QByteArray readBytes(const QString& path)
+TEST(ModuleINITest, SettingsLiveInTheConfigurationFolderAskedAtEveryCallAndMadeAtTheFirstWrite)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-class ModuleINITest : public testing::Test
-{
-protected:
-    QString path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
-
     QTemporaryDir folder;
     ModuleINI ini;
-};
-
-TEST_F(ModuleINITest, SettingsLiveInTheConfigurationFolderAskedAtEveryCall)
-{
     ini.SetSettingsTarget();
-    EXPECT_EQ(ini.INIFileName(), "X3DVendrel");
-    EXPECT_EQ(ini.INISection(), "settings");
-    const QString settingsPath = qEnvironmentVariable("XDG_CONFIG_HOME") + "/X3DVendrel";
-    EXPECT_EQ(ini.targetPath(), settingsPath);
-
+    qputenv("XDG_CONFIG_HOME", folder.filePath("new/config").toUtf8()); // after the target was set
+    EXPECT_EQ(ini.targetPath(), folder.filePath("new/config/X3DVendrel"));
     EXPECT_EQ(ini.ReadINI("file", ""), "");
-    EXPECT_FALSE(QFile::exists(settingsPath)) << "a read creates no file";
-
+    EXPECT_FALSE(QFile::exists(folder.filePath("new"))) << "a read creates nothing";
     ASSERT_TRUE(ini.WriteINI("file", "/worlds/house.wrl"));
-    EXPECT_EQ(readBytes(settingsPath), "[settings]\nfile=/worlds/house.wrl\n");
-
-    // Another configuration folder, set after the first use, is honoured at once.
-    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
-    EXPECT_EQ(ini.ReadINI("file", "none"), "none");
-    EXPECT_EQ(ini.targetPath(), path("X3DVendrel"));
-    qputenv("XDG_CONFIG_HOME", before);
-    EXPECT_EQ(ini.ReadINI("file", "none"), "/worlds/house.wrl");
+    EXPECT_EQ(fileBytes(folder.filePath("new/config/X3DVendrel")), "[settings]\nfile=/worlds/house.wrl\n");
 }
 
-TEST_F(ModuleINITest, AWriteReplacesTheValueInPlaceAndKeepsEveryOtherByte)
+TEST(ModuleINITest, AWriteReplacesTheValueWhereItStandsAndKeepsEveryOtherByte)
 {
-    const QString file = path("a.ini");
-    writeBytes(file, "; kept comment\r\n"
-                     "[First]\r\n"
-                     "alpha=1\r\n"
-                     "; about beta\r\n"
-                     "  Beta = 2\r\n"
-                     "gamma=3\r\n"
-                     "\r\n"
-                     "[Settings]\r\n"
-                     "File=old\r\n"
-                     "zeta=last\r\n"
-                     "not an entry\r\n"
-                     "; trailing\r\n");
-    ini.SetINITarget(file, "settings");
-    EXPECT_EQ(ini.ReadINI("FILE", ""), "old") << "section and key are matched without regard to case";
-    EXPECT_EQ(ini.ReadINI("beta", "none"), "none") << "keys belong to their section";
-    ASSERT_TRUE(ini.WriteINI("file", "new"));
-    ini.SetINITarget(file, "first");
-    EXPECT_EQ(ini.ReadINI("BETA", ""), "2");
-    ASSERT_TRUE(ini.WriteINI("beta", "two"));
-    ASSERT_TRUE(ini.WriteINI("delta", "4"));
-    ini.SetINITarget(file, "Third");
-    ASSERT_TRUE(ini.WriteINI("k", "v"));
-    EXPECT_EQ(readBytes(file), "; kept comment\r\n"
-                               "[First]\r\n"
-                               "alpha=1\r\n"
-                               "; about beta\r\n"
-                               "  Beta =two\r\n"
-                               "gamma=3\r\n"
-                               "delta=4\r\n"
-                               "\r\n"
-                               "[Settings]\r\n"
-                               "File=new\r\n"
-                               "zeta=last\r\n"
-                               "not an entry\r\n"
-                               "; trailing\r\n"
-                               "[Third]\r\n"
-                               "k=v\r\n");
-}
-
-TEST_F(ModuleINITest, AByteOrderMarkIsReadAndKept)
-{
-    const QString file = path("bom.ini");
-    writeBytes(file, "\xEF\xBB\xBF[Selections]\nsel1=Größe\n");
-    ini.SetINITarget(file, "selections");
-    EXPECT_EQ(ini.ReadINI("sel1", ""), "Größe");
-    ASSERT_TRUE(ini.WriteINI("sel2", "x"));
-    EXPECT_EQ(readBytes(file), "\xEF\xBB\xBF[Selections]\nsel1=Größe\nsel2=x\n");
-}
-
-TEST_F(ModuleINITest, MultiLineValuesAreSkippedWholeAndReplacedWhole)
-{
-    const QString file = path("multi.ini");
-    writeBytes(file, "[a]\nm=<<<END\n[b]\nk=1\nEND\n[b]\nk=2\n");
-    ini.SetINITarget(file, "b");
-    EXPECT_EQ(ini.ReadINI("k", ""), "2");
-    ASSERT_TRUE(ini.WriteINI("k", "3"));
-    EXPECT_EQ(readBytes(file), "[a]\nm=<<<END\n[b]\nk=1\nEND\n[b]\nk=3\n");
-    ini.SetINITarget(file, "a");
-    EXPECT_EQ(ini.ReadINI("m", ""), "[b]\nk=1");
-    ASSERT_TRUE(ini.WriteINI("m", "one line"));
-    EXPECT_EQ(readBytes(file), "[a]\nm=one line\n[b]\nk=3\n");
-}
-
-TEST_F(ModuleINITest, AKeyRepeatedInARepeatedSectionIsReplacedEverywhere)
-{
-    const QString file = path("twice.ini");
-    writeBytes(file, "[s]\nk=1\n[t]\nk=x\n[S]\nK=2\n");
-    ini.SetINITarget(file, "s");
-    EXPECT_EQ(ini.ReadINI("k", ""), "2") << "the later entry wins";
-    ASSERT_TRUE(ini.WriteINI("k", "3"));
-    EXPECT_EQ(readBytes(file), "[s]\nk=3\n[t]\nk=x\n[S]\nK=3\n");
-}
-
-TEST_F(ModuleINITest, LongAndUnicodeValuesRoundTripWhole)
-{
-    ini.SetINITarget(path("long.ini"), "settings");
-    QString longValue;
-    for (int i = 0; i < 2000; ++i)
-        longValue += QStringLiteral("Ünïcødé-%1 ").arg(i);
-    longValue += u"end"; // no trailing blank: blanks around values are not kept
-    const QStringList values{QString(299, u'x'),
-                             QString(300, u'y'),
-                             longValue,
-                             "C:\\worlds\\дом.wrl",
-                             "line one\nline two",
-                             "a=b;c",
-                             "<<<TAG",
-                             ""};
-    for (int i = 0; i < values.size(); ++i)
-        ASSERT_TRUE(ini.WriteINI(QStringLiteral("k%1").arg(i), values[i]));
-    for (int i = 0; i < values.size(); ++i)
-        EXPECT_EQ(ini.ReadINI(QStringLiteral("k%1").arg(i), "default"), values[i]) << i;
-}
-
-TEST_F(ModuleINITest, MissingFileSectionOrKeyGiveTheDefault)
-{
-    ini.SetINITarget(path("none.ini"), "settings");
-    EXPECT_EQ(ini.ReadINI("file", "d"), "d");
-    writeBytes(path("some.ini"), "[other]\nfile=x\n");
-    ini.SetINITarget(path("some.ini"), "settings");
-    EXPECT_EQ(ini.ReadINI("file", "d"), "d");
-    ini.SetINITarget(path("some.ini"), "other");
-    EXPECT_EQ(ini.ReadINI("missing", "d"), "d");
-    EXPECT_TRUE(ini.ReadSection().contains("file"));
-}
-
-TEST_F(ModuleINITest, AFailedWriteLeavesTheFileAsItWas)
-{
-    ASSERT_TRUE(QDir(folder.path()).mkdir("dir.ini"));
-    ini.SetINITarget(path("dir.ini"), "s");
-    EXPECT_FALSE(ini.WriteINI("k", "v"));
-    EXPECT_EQ(ini.ReadINI("k", "d"), "d");
-
-    ini.SetINITarget(path("missing-folder/sub/x.ini"), "s");
-    EXPECT_TRUE(ini.WriteINI("k", "v")) << "folders are made as needed";
-    // No temporary files are left beside a written file.
-    EXPECT_EQ(QDir(path("missing-folder/sub")).entryList(QDir::Files), QStringList({"x.ini"}));
-}
-
-TEST_F(ModuleINITest, ReplaceSectionKeepsOtherSectionsAndCreatesNoEmptyFile)
-{
-    const QString file = path("r.ini");
-    ini.SetINITarget(file, "Selections");
-    ASSERT_TRUE(ini.ReplaceSection({}));
-    EXPECT_FALSE(QFile::exists(file));
-
-    writeBytes(file, "[Before]\nx=1\n[selections]\nsel9=old\nsel2=older\n\n[After]\ny=2\n");
-    ASSERT_TRUE(ini.ReplaceSection({{"sel3", "c"}, {"sel10", "d"}}));
-    EXPECT_EQ(readBytes(file), "[Before]\nx=1\n[selections]\nsel3=c\nsel10=d\n[After]\ny=2\n");
-    ASSERT_TRUE(ini.ReplaceSection({}));
-    EXPECT_EQ(readBytes(file), "[Before]\nx=1\n[After]\ny=2\n");
-}
-
-TEST_F(ModuleINITest, TheGuardSendsTheTargetBackToTheSettingsEvenOnFailure)
-{
-    ini.SetSettingsTarget();
-    try {
-        SettingsTargetGuard guard(ini, path("sel.x3ds"), "Selections");
-        EXPECT_EQ(ini.INISection(), "Selections");
-        throw Failure("halfway");
-    } catch (const Failure&) {
+    const QByteArray crlf = "; kept\r\n[First]\r\nalpha=1\r\n; about beta\r\n  Beta = 2\r\n\r\n"
+                            "[Settings]\r\nFile=old\r\nnot an entry\r\n";
+    const QByteArray multiLine = "[a]\nm=<<<END\n[b]\nk=1\nEND\n[b]\nk=2\n";
+    const struct
+    {
+        QByteArray before;
+        const char *section, *key, *read;
+        QString value;
+        QByteArray after;
+    } cases[] = {
+        // Section and key names are matched without regard to case; CR LF ends stay.
+        {crlf, "settings", "FILE", "old", "new", QByteArray(crlf).replace("File=old", "File=new")},
+        {crlf, "first", "beta", "2", "two", QByteArray(crlf).replace("Beta = 2", "Beta =two")},
+        {crlf, "first", "delta", "d", "4", QByteArray(crlf).replace("2\r\n\r\n", "2\r\ndelta=4\r\n\r\n")},
+        {crlf, "Third", "k", "d", "v", crlf + "[Third]\r\nk=v\r\n"},
+        {"\xEF\xBB\xBF[Selections]\nsel1=Größe\n", "selections", "sel1", "Größe", "x",
+         "\xEF\xBB\xBF[Selections]\nsel1=x\n"},
+        {utf16(u"\uFEFF[Selections]\r\nsel1=Größe\r\n"), "Selections", "sel1", "Größe", "Maß",
+         utf16(u"\uFEFF[Selections]\r\nsel1=Maß\r\n")},
+        // A multi-line value is skipped whole and replaced whole; a repeated key is replaced everywhere.
+        {multiLine, "b", "k", "2", "3", "[a]\nm=<<<END\n[b]\nk=1\nEND\n[b]\nk=3\n"},
+        {multiLine, "a", "m", "[b]\nk=1", "one line", "[a]\nm=one line\n[b]\nk=2\n"},
+        {"[s]\nk=1\n[t]\nk=x\n[S]\nK=2\n", "s", "k", "2", "3", "[s]\nk=3\n[t]\nk=x\n[S]\nK=3\n"},
+        // Any text comes back whole.
+        {"[s]\n", "s", "k", "d", "line one\nline two",
+         "[s]\nk=<<<END_OF_TEXT\nline one\nline two\nEND_OF_TEXT\n"},
+        {"[s]\n", "s", "k", "d", "<<<TAG", "[s]\nk=<<<END_OF_TEXT\n<<<TAG\nEND_OF_TEXT\n"},
+    };
+    QTemporaryDir folder;
+    const QString file = folder.filePath("edit.ini");
+    ModuleINI ini;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after.toStdString());
+        ASSERT_TRUE(writeBytes(file, c.before));
+        ini.SetINITarget(file, c.section);
+        EXPECT_EQ(ini.ReadINI(c.key, "d"), c.read);
+        EXPECT_TRUE(ini.WriteINI(c.key, c.value));
+        EXPECT_EQ(fileBytes(file), c.after);
+        EXPECT_EQ(ini.ReadINI(c.key, "d"), c.value);
     }
-    EXPECT_EQ(ini.INIFileName(), ModuleINI::settingsFile);
-    EXPECT_EQ(ini.INISection(), ModuleINI::settingsSection);
+}
+
+TEST(FullDiskTest, SettingsSelectionsAndScriptsSayWhyTheyFailedAndKeepTheEarlierFile)
+{
+    QTemporaryDir folder;
+    const QString settings = qEnvironmentVariable("XDG_CONFIG_HOME") + "/X3DVendrel";
+    const QString selections = folder.filePath("world.x3ds"), script = folder.filePath("world.js");
+    const QByteArray earlier = "[Before]\nx=1\n[Selections]\nsel1=old\n[After]\ny=2\n";
+    for (const QString& file : {settings, selections, script})
+        ASSERT_TRUE(writeBytes(file, earlier));
+    // In a child process whose files cannot grow past 16 bytes, as on a full disk, until it tells the
+    // answers.
+    const auto writeOnAFullDisk = [&] {
+        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+        const rlimit limit{16, RLIM_INFINITY}, unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QString reason;
+        QStringList answers;
+        ModuleINI ini;
+        ini.SetSettingsTarget();
+        answers << (ini.WriteINI("file", "/worlds/world.wrl", &reason) ? "written" : reason);
+        ini.SetINITarget(selections, "Selections");
+        answers << (ini.ReplaceSection({{"sel1", "Get_T1_translation"}}, &reason) ? "written" : reason);
+        SceneTree tree;
+        ScriptedFileDialog dialog;
+        dialog.answers.push_back(script);
+        answers << (ScriptGenerator(tree).CommandGo_Click("world.wrl", dialog, &reason) ? "written" : reason);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        qInfo("<%s>", qPrintable(answers.join("><")));
+        _exit(0);
+    };
+    EXPECT_EXIT(writeOnAFullDisk(), testing::ExitedWithCode(0),
+                "<File too large><File too large><Couldn't write " + script.toStdString() +
+                    ": File too large>");
+    for (const QString& file : {settings, selections, script})
+        EXPECT_EQ(fileBytes(file), earlier) << file.toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"world.js", "world.x3ds"}))
+        << "no temporary file is left";
 }
 
 } // namespace

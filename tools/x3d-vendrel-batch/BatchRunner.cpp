@@ -1,7 +1,8 @@
 #include "BatchRunner.h"
 
 #include "ScriptTicks.h"
-#include "core/Failure.h"
+#include "core/FileReader.h"
+#include "core/FileWriter.h"
 #include "core/IdleEventPump.h"
 #include "core/MessageBox.h"
 #include "persistence/ModuleINI.h"
@@ -11,7 +12,6 @@
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
 #include "scriptgen/ScriptGenerator.h"
-#include "scriptgen/TextRoutines.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -52,13 +52,14 @@ bool isWorldFile(const QString& name)
 QString scriptFileProblem(const BatchOptions& options)
 {
     if (!options.selectionsFile.isEmpty()) {
-        QFile selections(options.selectionsFile);
-        if (QFileInfo(selections).isDir())
+        QByteArray selections;
+        QString reason;
+        if (QFileInfo(options.selectionsFile).isDir())
             return QStringLiteral("Couldn't read the selections file ") + options.selectionsFile +
                    QStringLiteral(": it is a folder");
-        if (!selections.open(QIODevice::ReadOnly))
+        if (!FileReader::read(options.selectionsFile, selections, &reason))
             return QStringLiteral("Couldn't read the selections file ") + options.selectionsFile +
-                   QStringLiteral(": ") + selections.errorString();
+                   QStringLiteral(": ") + reason;
     }
     if (!options.output.isEmpty()) {
         const QFileInfo output(options.output);
@@ -266,8 +267,9 @@ int BatchRunner::script(const BatchOptions& options)
     ModuleINI ini;
     ini.SetSettingsTarget();
     IdleEventPump events;
-    if (!ScriptTicks::apply(tree, options, ini, events)) {
-        m_err << "Couldn't load the selections file " << options.selectionsFile << Qt::endl;
+    QString error;
+    if (!ScriptTicks::apply(tree, options, ini, events, &error)) {
+        m_err << error << Qt::endl;
         return 2;
     }
 
@@ -281,10 +283,8 @@ int BatchRunner::script(const BatchOptions& options)
     }
     if (options.output.isEmpty())
         return writeToStandardOutput(script);
-    try {
-        TextRoutines::WriteUtf8File(options.output, script.pieces(), false);
-    } catch (const Failure& failure) {
-        m_err << "Couldn't write the script: " << failure.what() << Qt::endl;
+    if (!FileWriter::write(options.output, script.pieces(), &error)) {
+        m_err << "Couldn't write the script to " << options.output << ": " << error << Qt::endl;
         return 2;
     }
     return 0;

@@ -3,11 +3,10 @@
 #include "persistence/SelectionsFile.h"
 #include "selection/SelectionCommands.h"
 
-#include <QFileInfo>
-
 namespace vendrel {
 
-bool ScriptTicks::apply(SceneTree& tree, const BatchOptions& options, ModuleINI& ini, EventPump& events)
+bool ScriptTicks::apply(SceneTree& tree, const BatchOptions& options, ModuleINI& ini, EventPump& events,
+                        QString* error)
 {
     if (options.selectNames.isEmpty()) {
         if (options.get)
@@ -22,9 +21,7 @@ bool ScriptTicks::apply(SceneTree& tree, const BatchOptions& options, ModuleINI&
     }
     if (options.selectionsFile.isEmpty())
         return true;
-    // A bare name would be looked for in the configuration folder: the command line means this folder.
-    const QString file = QFileInfo(options.selectionsFile).absoluteFilePath();
-    return SelectionsFile::LoadSelectionsFrom(tree, ini, events, file) >= 0;
+    return SelectionsFile::LoadSelectionsFrom(tree, ini, events, options.selectionsFile, error) >= 0;
 }
 
 } // namespace vendrel

@@ -16,8 +16,9 @@ public:
     /// each run their "Select All" command; with --select, each name is ticked as the "Select" dialog
     /// ticks it, for the kinds those flags name; then a selections file ticks its items as "Load
     /// Selections..." does. Ticking nothing is fine. Returns false when the selections file could not be
-    /// loaded (ticks set before stay).
-    static bool apply(SceneTree& tree, const BatchOptions& options, ModuleINI& ini, EventPump& events);
+    /// loaded (ticks set before stay); `error` (unless null) then says why, naming the file as given.
+    static bool apply(SceneTree& tree, const BatchOptions& options, ModuleINI& ini, EventPump& events,
+                      QString* error = nullptr);
 };
 
 } // namespace vendrel
