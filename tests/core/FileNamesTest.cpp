@@ -11,8 +11,8 @@ TEST(FileNamesTest, TheNamePartFollowsTheLastSeparatorAndTheExtensionEndsAtTheLa
     {
         QString path, namePart, withoutExtension;
     } cases[] = {
-        {"a/b\\c:d.e.f", "d.e.f", "a/b\\c:d.e"},
-        {".wrl", ".wrl", ""},
+        {"a/b:c\\d.e.f", "d.e.f", "a/b:c\\d.e"},
+        {"C:.wrl", ".wrl", "C:"},
         {longName + ".wrl", QString(40000, u'n') + ".wrl", longName},
     };
     for (const auto& c : cases) {

@@ -84,8 +84,8 @@ TEST_F(SelectionsFileTest, LoadTicksForwardOnlyAndToldWhenAFileHoldsNoSelections
          "sel4=nowhere\r\nSEL5=translation\r\n",
          {"Set_T1_translation", "translation"}},
         // Each text ticks the first item after the previous match, near or far (Transform T1 at 509).
-        {"[selections]\nsel7=translation\nsel8=translation\nsel9=Get_F400_x\nsel10=Transform T1\n"
-         "sel11=Get_F10_x\nsel900=Shape\n",
+        {"[selections]\nsel7=translation\nsel8=translation\nsel9=Get_F400_x\nsel10=Get_F400_x\n"
+         "sel11=Transform T1\nsel12=Get_F10_x\nsel900=Shape\n",
          {"translation", "translation", "Get_F400_x", "Transform T1"}},
         {utf16(u"\uFEFF[Selections]\r\nsel1=Shape\r\n"), {"Shape"}},
         {{}, {}},
