@@ -29,24 +29,9 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include <cmath>
 #include <functional>
 
 namespace vendrel {
-
-namespace {
-
-int toPixels(float twips)
-{
-    return int(std::lround(twips / float(twipsPerPixel)));
-}
-
-QRect toPixels(const TwipRect& rect)
-{
-    return QRect(toPixels(rect.left), toPixels(rect.top), toPixels(rect.width), toPixels(rect.height));
-}
-
-} // namespace
 
 FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(parent)
 {
@@ -340,12 +325,12 @@ void FormVendrel::About_Click()
 
 float FormVendrel::clientWidth() const
 {
-    return float(m_surface->width()) * float(twipsPerPixel);
+    return toTwips(m_surface->width());
 }
 
 float FormVendrel::clientHeight() const
 {
-    return float(m_surface->height()) * float(twipsPerPixel);
+    return toTwips(m_surface->height());
 }
 
 void FormVendrel::Form_Resize()
@@ -376,9 +361,7 @@ bool FormVendrel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_surface)
         return QMainWindow::eventFilter(watched, event);
-    const auto pointerY = [event] {
-        return float(static_cast<QMouseEvent*>(event)->position().y()) * float(twipsPerPixel);
-    };
+    const auto pointerY = [event] { return toTwips(static_cast<QMouseEvent*>(event)->position().y()); };
     switch (event->type()) {
     case QEvent::Resize:
         Form_Resize();
