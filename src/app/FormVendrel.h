@@ -74,7 +74,6 @@ public:
     void About_Click();
 
     SceneTree& tree() { return m_tree; }
-    const FormLayout& layout() const { return m_layout; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
