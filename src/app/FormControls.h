@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FormLayout.h"
+
 #include <QPointer>
 #include <QPushButton>
 #include <QRect>
@@ -7,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cmath>
 #include <initializer_list>
 
 namespace vendrel {
@@ -14,23 +17,34 @@ namespace vendrel {
 /// Window lengths are laid out in twips (1/1440 inch), 15 to a pixel.
 constexpr int twipsPerPixel = 15;
 
-constexpr QRect rectFromTwips(int left, int top, int width, int height)
+/// The nearest whole pixel: the layout's formulas give lengths between pixels (halves of the window).
+inline int toPixels(float twips)
 {
-    return QRect(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel, height / twipsPerPixel);
+    return int(std::lround(twips / float(twipsPerPixel)));
 }
 
-constexpr QSize sizeFromTwips(int width, int height)
+inline QRect toPixels(const TwipRect& twips)
 {
-    return QSize(width / twipsPerPixel, height / twipsPerPixel);
+    return QRect(toPixels(twips.left), toPixels(twips.top), toPixels(twips.width), toPixels(twips.height));
+}
+
+inline QSize sizeFromTwips(float width, float height)
+{
+    return QSize(toPixels(width), toPixels(height));
+}
+
+inline float toTwips(double pixels)
+{
+    return float(pixels) * float(twipsPerPixel);
 }
 
 /// Makes a control of the dialog: its object name is the control's name, its place given in twips.
 template <class Control>
-Control* makeControl(QWidget* parent, const char* name, const QString& caption, QRect twips)
+Control* makeControl(QWidget* parent, const char* name, const QString& caption, const TwipRect& twips)
 {
     auto* control = new Control(caption, parent);
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(rectFromTwips(twips.x(), twips.y(), twips.width(), twips.height()));
+    control->setGeometry(toPixels(twips));
     return control;
 }
 

@@ -5,6 +5,7 @@
 #include "FormSelect.h"
 #include "core/FileDialog.h"
 #include "core/MessageBox.h"
+#include "load/LoadCommand.h"
 #include "persistence/SelectionsFile.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFileDialog.h"
@@ -18,8 +19,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -29,24 +28,9 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include <cmath>
 #include <functional>
 
 namespace vendrel {
-
-namespace {
-
-int toPixels(float twips)
-{
-    return int(std::lround(twips / float(twipsPerPixel)));
-}
-
-QRect toPixels(const TwipRect& rect)
-{
-    return QRect(toPixels(rect.left), toPixels(rect.top), toPixels(rect.width), toPixels(rect.height));
-}
-
-} // namespace
 
 FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(parent)
 {
@@ -76,6 +60,8 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
         }
         return 0;
     });
+    WorldControls& controls = *this;
+    m_load = std::make_unique<LoadCommand>(m_orva, *m_walker, m_ini, *m_messageBox, *m_eventPump, controls);
 
     makeControls(platform.browserView);
     makeMenus();
@@ -85,9 +71,6 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
 
 FormVendrel::~FormVendrel()
 {
-    m_closing = true;
-    if (m_listening && m_orva.browser)
-        m_orva.browser->removeBrowserListener(&m_listener);
     Form_Unload();
 }
 
@@ -192,18 +175,16 @@ void FormVendrel::setEnabled(WorldMenuEntry entry, bool enabled)
     m_worldEntries[std::size_t(entry)]->setEnabled(enabled);
 }
 
+void FormVendrel::setScriptEnabled(bool enabled)
+{
+    m_commandGo->setEnabled(enabled);
+}
+
 void FormVendrel::Form_Load()
 {
     m_ini.SetSettingsTarget();
-    m_textFileName->setText(m_ini.ReadINI(ModuleINI::settingsKeyFile, QString()));
-    if (!m_orva.browser) {
-        m_messageBox->show(noBrowserMessage);
-        return;
-    }
-    m_listener.bWorldLoaded = false;
-    m_orva.browser->addBrowserListener(&m_listener);
-    m_listening = true;
-    EnableMenus(*this, false);
+    m_textFileName->setText(m_load->lastAddress());
+    m_load->attach();
 }
 
 void FormVendrel::Form_Unload()
@@ -217,7 +198,7 @@ void FormVendrel::Form_Unload()
 
 void FormVendrel::closeEvent(QCloseEvent* event)
 {
-    m_closing = true; // a load waiting for its world gives up
+    m_load->abandon(); // a load waiting for its world gives up
     Form_Unload();
     QMainWindow::closeEvent(event);
 }
@@ -230,75 +211,16 @@ void FormVendrel::openAtStart(const QString& address)
 
 void FormVendrel::CommandBrowse_Click()
 {
-    m_listener.bWorldLoaded = false;
-    const QString address = m_textFileName->text();
-    const std::optional<QString> chosen = m_fileDialog->showOpen(FileDialogRequest::make(
-        worldFilter, QStringLiteral(".wrl"), address.startsWith(u"http") ? QDir::currentPath() : address));
-    if (!chosen)
-        return;
-    m_textFileName->setText(QFileInfo(*chosen).absoluteFilePath());
-    CommandLoad_Click();
+    if (const std::optional<QString> chosen =
+            LoadCommand::chooseWorld(m_textFileName->text(), *m_fileDialog)) {
+        m_textFileName->setText(*chosen);
+        CommandLoad_Click();
+    }
 }
 
 void FormVendrel::CommandLoad_Click()
 {
-    const bool goWasEnabled = m_commandGo->isEnabled();
-    m_commandGo->setEnabled(false);
-    const QString address = m_textFileName->text();
-    if (!m_orva.browser) {
-        m_messageBox->show(noBrowserMessage);
-        m_commandGo->setEnabled(goWasEnabled);
-        return;
-    }
-
-    // Wait for the world asked for now, not for one that arrived before.
-    const int serial = ++m_loadSerial;
-    m_listener.bWorldLoaded = false;
-    m_listener.bLoadFailed = false;
-    try {
-        m_orva.browser->loadURL({address}, {});
-    } catch (const Failure& failure) {
-        m_messageBox->show(
-            QStringLiteral("Couldn't load %1\n%2").arg(address, QString::fromUtf8(failure.what())));
-        m_commandGo->setEnabled(goWasEnabled);
-        return;
-    }
-    m_ini.WriteINI(ModuleINI::settingsKeyFile, address);
-
-    // Commands the user starts meanwhile run inside this wait; a second "Go" ends it with its own world.
-    const QPointer<FormVendrel> self(this);
-    ++m_loadDepth;
-    for (;;) {
-        if (!self)
-            return; // the window is gone, and everything this command worked with
-        if (m_listener.bWorldLoaded || m_listener.bLoadFailed || m_closing)
-            break;
-        m_eventPump->waitForEvents();
-    }
-    --m_loadDepth;
-    if (m_closing)
-        return;
-
-    if (!m_listener.bWorldLoaded) {
-        // Only the latest request reports its failure; an earlier one was given up for it.
-        if (serial == m_loadSerial) {
-            const QString reason = m_orva.browser->lastError();
-            m_messageBox->show(reason.isEmpty()
-                                   ? QStringLiteral("Couldn't load %1").arg(address)
-                                   : QStringLiteral("Couldn't load %1\n%2").arg(address, reason));
-        }
-        m_commandGo->setEnabled(goWasEnabled);
-        return;
-    }
-
-    EnableMenus(*this, true);
-    m_commandGo->setEnabled(true);
-    try {
-        m_orva.context = m_orva.browser->getExecutionContext();
-        m_walker->BuildSceneTree();
-    } catch (const std::exception&) {
-        // The world went away meanwhile: the tree shows what could be walked.
-    }
+    m_load->load(m_textFileName->text());
 }
 
 void FormVendrel::CommandGo_Click()
@@ -341,12 +263,12 @@ void FormVendrel::About_Click()
 
 float FormVendrel::clientWidth() const
 {
-    return float(m_surface->width()) * float(twipsPerPixel);
+    return toTwips(m_surface->width());
 }
 
 float FormVendrel::clientHeight() const
 {
-    return float(m_surface->height()) * float(twipsPerPixel);
+    return toTwips(m_surface->height());
 }
 
 void FormVendrel::Form_Resize()
@@ -378,7 +300,7 @@ bool FormVendrel::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_surface)
         return QMainWindow::eventFilter(watched, event);
     const auto pointerY = [event] {
-        return float(static_cast<QMouseEvent*>(event)->position().y()) * float(twipsPerPixel);
+        return toTwips(static_cast<QMouseEvent*>(event)->position().y());
     };
     switch (event->type()) {
     case QEvent::Resize:

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "FormLayout.h"
-#include "selection/MenuState.h"
+#include "load/WorldControls.h"
 #include "persistence/ModuleINI.h"
 #include "scene/ModuleOrva.h"
-#include "scene/OrvaListener.h"
 #include "scene/SceneTree.h"
 #include "selection/TreeSearch.h"
 
@@ -28,15 +27,16 @@ class EventPump;
 class FileDialog;
 class FormSearch;
 class FormSelect;
+class LoadCommand;
 class MessageBox;
 class SceneTreeModel;
 class SceneWalker;
 
 /// The main window: the address box with "..." and "Go", the browser view, the scene tree, "All" and
 /// "Create SAI JavaScript", and the File, Edit and About menus. It wires the commands of the other
-/// libraries to its controls and keeps the state of one run: the listener, the loaded world, the tree,
-/// the search and the splitter.
-class FormVendrel : public QMainWindow, private MenuState
+/// libraries to its controls and keeps the state of one run: the loaded world, the tree, the search and
+/// the splitter.
+class FormVendrel : public QMainWindow, private WorldControls
 {
     Q_OBJECT
 public:
@@ -51,11 +51,8 @@ public:
         EventPump* eventPump = nullptr;
     };
 
-    static inline const QString noBrowserMessage = QStringLiteral("Couldn't get browser object");
-    static inline const QString worldFilter = QStringLiteral("X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv|");
-
     /// Makes the window and runs the start-up (Form_Load): the address loaded last goes into the
-    /// address box, the listener is registered and the world-dependent menu entries are disabled.
+    /// address box and the load command starts listening to the browser.
     explicit FormVendrel(Platform platform, QWidget* parent = nullptr);
     ~FormVendrel() override;
 
@@ -64,8 +61,7 @@ public:
 
     /// "..." and "Open": picks a world file and loads it.
     void CommandBrowse_Click();
-    /// "Go": loads the address box's world, waits for it without keeping a processor busy and rebuilds
-    /// the tree. A failed load says why and leaves the tree of the world before it.
+    /// "Go": loads the address box's world (LoadCommand).
     void CommandLoad_Click();
     /// "Create SAI JavaScript".
     void CommandGo_Click();
@@ -78,9 +74,6 @@ public:
     void About_Click();
 
     SceneTree& tree() { return m_tree; }
-    const FormLayout& layout() const { return m_layout; }
-    /// Whether a load is waiting for its world.
-    bool isLoading() const { return m_loadDepth > 0; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +89,7 @@ private:
     void applyLayout();
     void updateCursor(float y);
     void setEnabled(WorldMenuEntry entry, bool enabled) override;
+    void setScriptEnabled(bool enabled) override;
     QAction* addMenuAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
                            const std::function<void()>& command);
     float clientWidth() const;
@@ -103,7 +97,6 @@ private:
 
     SceneTree m_tree;
     ModuleOrva m_orva;
-    OrvaListener m_listener;
     ModuleINI m_ini;
     FormLayout m_layout;
     QString m_lastSelectText;
@@ -117,6 +110,7 @@ private:
 
     std::unique_ptr<TreeSearch> m_search;
     std::unique_ptr<SceneWalker> m_walker;
+    std::unique_ptr<LoadCommand> m_load;
     SceneTreeModel* m_model = nullptr;
     QPointer<FormSearch> m_formSearch;
     QPointer<FormSelect> m_formSelect;
@@ -130,11 +124,6 @@ private:
     QCheckBox* m_checkAll = nullptr;
     QPushButton* m_commandGo = nullptr;
     std::array<QAction*, 7> m_worldEntries{}; // by WorldMenuEntry
-
-    bool m_listening = false;
-    bool m_closing = false;
-    int m_loadDepth = 0;
-    int m_loadSerial = 0;
 };
 
 } // namespace vendrel

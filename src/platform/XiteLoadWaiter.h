@@ -8,8 +8,8 @@ class QEventLoop;
 
 namespace vendrel {
 
-/// Loads one world and waits for the browser's answer without blocking the event loop: for the batch
-/// tool and the tests, which have no load command of their own.
+/// Loads one world and waits for the browser's answer without blocking the event loop, for at most a
+/// given time: for the batch tool and the browser's tests, which need the time limit and no window.
 class XiteLoadWaiter : public X3DBrowserListener
 {
 public:

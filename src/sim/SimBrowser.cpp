@@ -19,6 +19,8 @@ void SimBrowser::loadURL(const QStringList& url, const QStringList& parameter)
 {
     (void)parameter;
     const QString address = url.value(0);
+    if (const auto refused = m_refused.constFind(address); refused != m_refused.cend())
+        throw Failure(refused->toStdString());
     m_requests.append(address);
     if (m_stalled)
         return;

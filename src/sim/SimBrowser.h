@@ -15,8 +15,8 @@ class SimScene;
 
 /// A browser over simulated scenes, for tests and tools: addresses map to scene descriptions. A load
 /// of a known address makes its scene the execution context and reports event 0; an unknown address or
-/// a description that does not parse reports event 3. With a Qt application the events arrive from the
-/// event loop, as a real browser's do; without one, at once.
+/// a description that does not parse reports event 3; a refused address fails the request itself. With a
+/// Qt application the events arrive from the event loop, as a real browser's do; without one, at once.
 class SimBrowser : public Browser
 {
 public:
@@ -24,6 +24,9 @@ public:
     ~SimBrowser() override;
 
     void addWorld(const QString& address, const QString& description);
+    /// Makes a load request for `address` throw Failure with `reason`, as for an address the browser
+    /// cannot even ask for.
+    void refuse(const QString& address, const QString& reason) { m_refused.insert(address, reason); }
     /// The addresses asked for, in order.
     const QStringList& loadRequests() const { return m_requests; }
     /// Holds back the events of later loads (a world that never finishes loading).
@@ -42,6 +45,7 @@ private:
     void deliver(int evnt);
 
     QHash<QString, QString> m_worlds;
+    QHash<QString, QString> m_refused; // address -> reason
     QStringList m_requests;
     std::shared_ptr<ExecutionContext> m_context;
     std::vector<X3DBrowserListener*> m_listeners;

@@ -6,7 +6,8 @@
 
 namespace vendrel::test {
 
-/// Counts the times a command lets events run; `onYield` stands for whatever the user does meanwhile.
+/// Counts the times a command lets events run, and apart from them the waits (which must not keep a
+/// processor busy); `onYield` stands for whatever the user does meanwhile.
 class CountingEventPump : public EventPump
 {
 public:
@@ -16,8 +17,14 @@ public:
         if (onYield)
             onYield();
     }
+    void waitForEvents() override
+    {
+        ++waits;
+        processPendingEvents();
+    }
 
     int yields = 0;
+    int waits = 0;
     std::function<void()> onYield;
 };
 

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "scene/OrvaListener.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace vendrel {
+
+class Browser;
+class EventPump;
+class FileDialog;
+class MessageBox;
+class ModuleINI;
+class SceneWalker;
+class WorldControls;
+struct ModuleOrva;
+
+/// "Go": brings the world at an address into the window. A load runs in three phases, each of which may
+/// end it: the request (the browser is asked for the world and the settings remember the address), the
+/// wait for the browser's answer, and the adoption (the world's execution context is kept, its controls
+/// are enabled and the tree is rebuilt). A load that ends early leaves the world shown before it as it
+/// was.
+///
+/// The wait lets events run without keeping a processor busy; whatever the user starts meanwhile runs
+/// nested inside it. A second load during the wait ends both waits with its world, and when it fails only
+/// it says so. `abandon` gives up every waiting load without a word, as does destroying the command.
+class LoadCommand
+{
+public:
+    enum class Outcome
+    {
+        Loaded,     ///< the world is shown and its tree built
+        Failed,     ///< a message said why
+        Superseded, ///< the wait ended with a later load's failure, which said why
+        Abandoned,  ///< given up while waiting
+    };
+
+    static inline const QString noBrowserMessage = QStringLiteral("Couldn't get browser object");
+    static inline const QString worldFilter = QStringLiteral("X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv|");
+
+    /// `settings` must point at the program's settings whenever a load runs.
+    LoadCommand(ModuleOrva& orva, SceneWalker& walker, ModuleINI& settings, MessageBox& messages,
+                EventPump& events, WorldControls& controls);
+    ~LoadCommand();
+    LoadCommand(const LoadCommand&) = delete;
+    LoadCommand& operator=(const LoadCommand&) = delete;
+
+    /// Start-up, once before any load: listens to the browser and disables the world's controls. Without
+    /// a browser object it says so and leaves the controls alone.
+    void attach();
+    /// The address loaded last, as the settings remember it; "" when there is none.
+    QString lastAddress() const;
+    /// "..." and "Open": asks for a world file, offering `address`, or the current folder when the address
+    /// begins with "http". Returns the chosen file's full path; nothing on cancel.
+    static std::optional<QString> chooseWorld(const QString& address, FileDialog& dialog);
+
+    /// Loads the world at `address`, used unchanged, and returns once its tree is built or the load ended.
+    Outcome load(const QString& address);
+    /// Gives up every load that is waiting now; later loads are not affected.
+    void abandon() { m_abandonedUpTo = m_serial; }
+    /// Whether a load is waiting for its world.
+    bool isLoading() const { return m_waiting > 0; }
+
+private:
+    std::optional<QString> request(const QString& address);
+    Outcome wait(int serial, const QString& address);
+    void adopt();
+    Outcome fail(const QString& message);
+    Outcome keepShownWorld(Outcome outcome);
+
+    ModuleOrva& m_orva;
+    SceneWalker& m_walker;
+    ModuleINI& m_settings;
+    MessageBox& m_messages;
+    EventPump& m_events;
+    WorldControls& m_controls;
+    OrvaListener m_listener;
+    std::shared_ptr<Browser> m_attached;                                      // has m_listener
+    std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true); // watched by waits
+    bool m_hasWorld = false;                                                  // a loaded world is shown
+    int m_serial = 0;                                                         // of the latest load
+    int m_abandonedUpTo = 0;
+    int m_waiting = 0;
+};
+
+} // namespace vendrel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "load/WorldControls.h"
+
+namespace vendrel::test {
+
+/// The window's world controls as the load command sets them: the menu entries all at once, as they
+/// are set, and "Create SAI JavaScript". The menus start enabled, as the window makes them.
+class RecordingWorldControls : public WorldControls
+{
+public:
+    void setEnabled(WorldMenuEntry, bool enabled) override { ++calls, menus = enabled; }
+    void setScriptEnabled(bool enabled) override { ++calls, script = enabled; }
+
+    bool menus = true;
+    bool script = false;
+    int calls = 0;
+};
+
+} // namespace vendrel::test
