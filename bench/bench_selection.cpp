@@ -7,6 +7,7 @@
 #include "persistence/ModuleINI.h"
 #include "persistence/SelectionsFile.h"
 #include "scene/SceneTree.h"
+#include "scene/SceneTreeModel.h"
 #include "selection/SelectionCommands.h"
 #include "selection/TreeSearch.h"
 
@@ -57,6 +58,23 @@ void BM_SelectAllGetThenDeselectAll(benchmark::State& state)
         DeselectAll(tree);
     }
     state.counters["items"] = tree.count();
+    state.SetItemsProcessed(state.iterations() * tree.count() * 2);
+}
+
+/// The same with the tree shown: the model announces every changed tick to the view.
+void BM_SelectAllGetThenDeselectAllShown(benchmark::State& state)
+{
+    SceneTree tree;
+    SceneTreeModel model(tree);
+    fill(tree, int(state.range(0)));
+    long long announced = 0;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&announced] { ++announced; });
+    for (auto _ : state) {
+        SelectAllGet(tree);
+        DeselectAll(tree);
+    }
+    state.counters["items"] = tree.count();
+    state.counters["signals_per_command"] = double(announced) / double(2 * state.iterations());
     state.SetItemsProcessed(state.iterations() * tree.count() * 2);
 }
 
@@ -116,6 +134,7 @@ void BM_SaveAndLoadSelections(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_SelectAllGetThenDeselectAll)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectAllGetThenDeselectAllShown)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectEm)->Args({1'000'000, 0})->Args({1'000'000, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindNextToTheEnd)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAndLoadSelections)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);

@@ -222,6 +222,32 @@ FieldRef SceneTree::tagField(int index) const
     return std::dynamic_pointer_cast<SceneField>(tag(index));
 }
 
+std::optional<SceneTree::NamedAncestor>
+SceneTree::namedAncestor(int from, QStringView fieldName, const std::function<bool(int)>& beforeStep) const
+{
+    // The texts are views into the tree, valid as long as it is not rebuilt; `beforeStep` reports a
+    // rebuild by stopping the climb.
+    std::vector<QStringView> between; // nearest first
+    for (int current = from; current != 0; current = parent(current)) {
+        if (beforeStep && !beforeStep(current))
+            return std::nullopt;
+        const NodeRef node = tagNode(current);
+        if (!node)
+            return std::nullopt;
+        QString name = node->defName();
+        if (name.isEmpty()) {
+            between.push_back(text(current));
+            continue;
+        }
+        QString path = name;
+        for (auto unnamed = between.rbegin(); unnamed != between.rend(); ++unnamed)
+            path.append(u'_').append(*unnamed);
+        path.append(u'_').append(fieldName);
+        return NamedAncestor{std::move(name), std::move(path)};
+    }
+    return std::nullopt;
+}
+
 bool SceneTree::checked(int index) const
 {
     return item(index).checked;

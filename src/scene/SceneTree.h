@@ -5,7 +5,9 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -50,6 +52,20 @@ public:
     /// The tag as a node or as a field; null when it is empty or of the other kind.
     NodeRef tagNode(int index) const;
     FieldRef tagField(int index) const;
+
+    /// How a field of a node without a DEF name is addressed: the DEF name of the nearest named node
+    /// item at or above `from`, and the path joining that name, the texts of the unnamed node items
+    /// passed on the way (from the top down) and `fieldName` with "_".
+    struct NamedAncestor
+    {
+        QString name;
+        QString path;
+    };
+    /// Climbs from item `from` through node items without a DEF name. Empty when it reaches an item
+    /// that holds no node (the top item) or `beforeStep` (called with each item before it is read; it may
+    /// let events run) says to stop. A failing DEF name read goes to the caller.
+    std::optional<NamedAncestor> namedAncestor(int from, QStringView fieldName,
+                                               const std::function<bool(int)>& beforeStep = {}) const;
 
     bool checked(int index) const;
     void setChecked(int index, bool checked);

@@ -2,6 +2,9 @@
 
 #include "SceneTree.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vendrel {
 
 SceneTreeModel::SceneTreeModel(SceneTree& tree, QObject* parent)
@@ -148,19 +151,33 @@ void SceneTreeModel::buildFinished()
 void SceneTreeModel::checksChanged(int first, int last)
 {
     last = std::min(last, m_published);
-    if (first > last)
-        return;
-    if (first == last || m_tree.parent(first) == m_tree.parent(last)) {
-        const QModelIndex top = indexOfItem(first);
-        const QModelIndex bottom = indexOfItem(last);
-        if (top.row() <= bottom.row()) {
-            emit dataChanged(top, bottom, {Qt::CheckStateRole});
-            return;
+    // Items are numbered in pre-order, so the items of [first, last] under one parent are consecutive
+    // rows of it: one signal per such run, whose parent is either the item just before it or an
+    // ancestor whose run is still open.
+    struct Run
+    {
+        int parent;
+        int first;
+        int last;
+    };
+    std::vector<Run> open;
+    const auto close = [this, &open] {
+        emit dataChanged(indexOfItem(open.back().first), indexOfItem(open.back().last), {Qt::CheckStateRole});
+        open.pop_back();
+    };
+    for (int item = first; item <= last; ++item) {
+        const int parentItem = m_tree.parent(item);
+        if (parentItem != item - 1) {
+            while (!open.empty() && open.back().parent != parentItem)
+                close();
         }
+        if (!open.empty() && open.back().parent == parentItem)
+            open.back().last = item;
+        else
+            open.push_back({parentItem, item, item});
     }
-    // Ticks changed all over the tree (a bulk command): let views fetch what they show again.
-    emit layoutAboutToBeChanged();
-    emit layoutChanged();
+    while (!open.empty())
+        close();
 }
 
 void SceneTreeModel::selectionChanged(int index)

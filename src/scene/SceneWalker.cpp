@@ -1,9 +1,9 @@
 #include "SceneWalker.h"
 
+#include "SceneTree.h"
 #include "core/EventPump.h"
 #include "core/FieldTypes.h"
 #include "core/MessageBox.h"
-#include "SceneTree.h"
 
 namespace vendrel {
 
@@ -250,33 +250,19 @@ void SceneWalker::AddFieldItems(const NodeRef& node, int j, const QString& nodeK
             return;
         }
 
-        // Unnamed nodes borrow the DEF name of their nearest named ancestor; the texts of the unnamed
-        // items in between join the path.
-        // The texts are views into the tree: they stay valid as long as the tree is not rebuilt, and a
-        // rebuild ends the search.
-        std::vector<QStringView> between; // texts of the unnamed items, nearest first
-        int current = m_tree.parent(m_tree.indexOfKey(nodeKey));
+        // Unnamed nodes borrow the DEF name of their nearest named ancestor; events run before every
+        // step, and a rebuild meanwhile ends the search.
         const auto generation = m_tree.generation();
-        QString ancestorName;
-        for (;;) {
-            if (m_tree.text(current) == u"File")
-                return; // no named ancestor: no items
-            m_events.processPendingEvents();
-            if (m_tree.generation() != generation)
-                return; // the tree was rebuilt meanwhile
-            const NodeRef ancestor = m_tree.tagNode(current);
-            if (!ancestor)
-                return;
-            ancestorName = ancestor->defName();
-            if (!ancestorName.isEmpty())
-                break;
-            between.push_back(m_tree.text(current));
-            current = m_tree.parent(current);
-        }
-        QString path = ancestorName;
-        for (auto text = between.rbegin(); text != between.rend(); ++text)
-            path.append(u'_').append(*text);
-        path.append(u'_').append(info.name);
+        const auto ancestor =
+            m_tree.namedAncestor(m_tree.parent(m_tree.indexOfKey(nodeKey)), info.name, [&](int current) {
+                if (m_tree.text(current) == u"File")
+                    return false; // no named ancestor: no items
+                m_events.processPendingEvents();
+                return m_tree.generation() == generation;
+            });
+        if (!ancestor)
+            return;
+        const QString& path = ancestor->path;
         const int index = addAccessItem(get, nodeKey, fieldKey, path, info.name);
         const FieldRef field = node->getField(info.name);
         m_tree.setTag(index, field);

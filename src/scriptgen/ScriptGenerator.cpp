@@ -78,16 +78,11 @@ void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
     if (!defName.isEmpty()) {
         nodePath = defName;
     } else {
-        nodePath = fieldName;
-        for (int current = parent;; current = tree.parent(current)) {
-            const QString ancestorName = nodeOf(tree, current)->defName();
-            if (!ancestorName.isEmpty()) {
-                nodePath = ancestorName % u'_' % nodePath;
-                domPath = ancestorName % u'.' % fieldName;
-                break;
-            }
-            nodePath = tree.text(current) % u'_' % nodePath;
-        }
+        const auto ancestor = tree.namedAncestor(parent, fieldName);
+        if (!ancestor)
+            throw Failure("The item has no named node above it");
+        nodePath = ancestor->path;
+        domPath = ancestor->name % u'.' % fieldName;
     }
 
     if (isListener) {

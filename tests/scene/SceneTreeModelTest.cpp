@@ -1,9 +1,5 @@
 #include "scene/SceneTreeModel.h"
-#include "CountingEventPump.h"
-#include "RecordingMessageBox.h"
-#include "scene/SceneTree.h"
-#include "scene/SceneWalker.h"
-#include "sim/SimScene.h"
+#include "WalkedWorld.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -16,59 +12,58 @@ namespace {
 
 TEST(SceneTreeModelTest, ShowsTheTreeAsAnItemModel)
 {
-    SceneTree tree;
+    test::WalkedWorld world;
+    SceneTree& tree = world.tree;
     SceneTreeModel model(tree);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QSignalSpy selected(&model, &SceneTreeModel::itemSelected);
-
-    ModuleOrva orva;
-    orva.context = SimScene::parse(uR"(
-        Transform T1 { io SFVec3f translation io MFNode children [ Shape { io SFNode geometry Box { } } ] }
-        Viewpoint { })");
-    test::RecordingMessageBox messages;
-    test::CountingEventPump events;
     int rowsDuringWalk = -1;
-    events.onYield = [&] {
+    world.events.onYield = [&] {
         rowsDuringWalk = model.rowCount();
     };
-    SceneWalker walker(tree, orva, messages, events, [] { return 1; });
-    walker.BuildSceneTree();
-
+    world.walk("Transform T1 { io SFVec3f t  io MFNode children [ Shape { io SFNode g Box { } } ] } V { }",
+               1);
     EXPECT_EQ(rowsDuringWalk, 0); // a view sees no half-made tree
     ASSERT_EQ(model.rowCount(), 1);
     const QModelIndex file = model.index(0, 0);
     EXPECT_EQ(file.data().toString(), "File");
     ASSERT_EQ(model.rowCount(file), 2);
     const QModelIndex t1 = model.index(0, 0, file);
-    EXPECT_EQ(t1.data().toString(), "Transform T1");
+    const QModelIndex shape = model.index(6, 0, t1);
+    EXPECT_EQ(QStringList({t1.data().toString(), shape.data().toString()}),
+              QStringList({"Transform T1", "Shape"}));
     EXPECT_EQ(model.rowCount(t1), 7);
-    EXPECT_EQ(model.index(6, 0, t1).data().toString(), "Shape");
-    EXPECT_EQ(model.parent(model.index(6, 0, t1)), t1);
     EXPECT_TRUE(model.flags(t1) & Qt::ItemIsUserCheckable);
     ASSERT_EQ(selected.count(), 1);
     EXPECT_EQ(selected.at(0).at(0).value<QModelIndex>(), file);
 
-    // Ticks go both ways, one item at a time.
-    const QModelIndex getTranslation = model.index(0, 0, t1);
-    EXPECT_EQ(getTranslation.data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
-    EXPECT_TRUE(model.setData(getTranslation, Qt::Checked, Qt::CheckStateRole));
-    EXPECT_TRUE(tree.checked(model.itemOf(getTranslation)));
+    EXPECT_TRUE(model.setData(model.index(0, 0, t1), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(tree.checked(world.indexOfText(u"Get_T1_t")));
     EXPECT_FALSE(tree.checked(model.itemOf(t1)));
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     tree.setChecked(model.itemOf(t1), true);
-    EXPECT_EQ(changed.count(), 1);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.takeFirst().at(0).value<QModelIndex>(), t1);
     EXPECT_EQ(t1.data(Qt::CheckStateRole).toInt(), Qt::Checked);
+
+    // Ticks changed all over the tree at once: every one is announced.
     {
         SceneTree::ChangeBatch batch(tree);
-        for (int i = 1; i <= tree.count(); ++i)
-            tree.setChecked(i, true);
+        for (int i = 3; i <= tree.count(); ++i)
+            tree.setChecked(i, tree.text(i).startsWith(u"Set_"));
     }
-    EXPECT_EQ(model.index(0, 0, model.index(6, 0, t1)).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    for (const QModelIndex& item : {model.index(0, 0, t1), model.index(2, 0, t1), model.index(1, 0, shape)}) {
+        EXPECT_TRUE(std::any_of(changed.begin(), changed.end(), [&](const QList<QVariant>& signal) {
+            const auto top = signal.at(0).value<QModelIndex>();
+            return top.parent() == item.parent() && top.row() <= item.row() &&
+                   item.row() <= signal.at(1).value<QModelIndex>().row();
+        })) << item.data().toString().toStdString();
+    }
 
     // Items added outside a build appear one by one; a clear empties the model.
     tree.add(u"Root", u"Extra", u"Extra");
     EXPECT_EQ(model.rowCount(file), 3);
-    walker.BuildSceneTree();
+    world.walker.BuildSceneTree();
     EXPECT_EQ(model.rowCount(file), 2);
     tree.clear();
     EXPECT_EQ(model.rowCount(), 0);

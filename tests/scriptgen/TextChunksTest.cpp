@@ -7,6 +7,8 @@ using namespace vendrel;
 TEST(TextChunksTest, AppendsAndSplicesAcrossBlocksInUtf8)
 {
     TextChunks first;
+    EXPECT_TRUE(first.pieces().empty());
+    EXPECT_EQ(first.toUtf8(), QByteArray());
     first.append(u"a\r\n");
     first.append(QStringLiteral("Grüße ") % QString::number(1) % u'\u20ac'); // a builder
     const QString big(3 << 20, u'x');                                        // more than one block holds
@@ -20,20 +22,10 @@ TEST(TextChunksTest, AppendsAndSplicesAcrossBlocksInUtf8)
     EXPECT_EQ(first.toString(), expected);
     EXPECT_EQ(first.toUtf8(), expected.toUtf8());
     EXPECT_EQ(first.size(), expected.toUtf8().size());
-
     QByteArray joined;
     const auto pieces = first.pieces();
     EXPECT_GE(pieces.size(), 3u);
     for (const QByteArrayView piece : pieces)
         joined += piece;
     EXPECT_EQ(joined, expected.toUtf8());
-}
-
-TEST(TextChunksTest, EmptyTextHasNoPieces)
-{
-    TextChunks text;
-    EXPECT_EQ(text.size(), 0);
-    EXPECT_TRUE(text.pieces().empty());
-    EXPECT_EQ(text.toString(), QString());
-    EXPECT_EQ(text.toUtf8(), QByteArray());
 }
