@@ -79,7 +79,7 @@ std::shared_ptr<XiteBrowser> XiteBrowser::create(QString* why)
     std::shared_ptr<XiteBrowser> browser(new XiteBrowser(folder));
     if (browser->m_pageScript.isEmpty()) {
         if (why)
-            *why = QStringLiteral("The page script or the web channel script is missing");
+            *why = QStringLiteral("The page script is missing");
         return nullptr;
     }
     browser->makePage();
@@ -88,11 +88,9 @@ std::shared_ptr<XiteBrowser> XiteBrowser::create(QString* why)
 
 XiteBrowser::XiteBrowser(QString webFolder) : m_webFolder(std::move(webFolder))
 {
-    const QString channelScript = readText(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
     const QString pageScript = readText(m_webFolder + QStringLiteral("/vendrel.js"));
-    if (!channelScript.isEmpty() && pageScript.contains(QLatin1String("/*@QWEBCHANNEL_JS@*/")) &&
-        pageScript.contains(QLatin1String("/*@TOKEN@*/")))
-        m_pageScript = QString(pageScript).replace(QLatin1String("/*@QWEBCHANNEL_JS@*/"), channelScript);
+    if (pageScript.contains(QLatin1String("/*@TOKEN@*/")))
+        m_pageScript = pageScript;
 }
 
 XiteBrowser::~XiteBrowser()

@@ -1,11 +1,30 @@
-// The page's side of the bridge to the application. It runs before the page's own scripts and before
-// X_ITE. The page is opened afresh for every world, and the application writes a new secret into this
-// script each time: reports without it are dropped, and the world's scripts, which run later in the
-// same page, cannot read it from this closure. So a world cannot speak for the page, nor spy on the
-// next world's page.
-// The application puts Qt's qwebchannel.js and the secret in place of the markers when it injects this file.
+// The page's side of the bridge to the application. It runs first, at document creation, before the
+// page's own scripts and X_ITE. The page is opened afresh for every world, and the application writes
+// a new secret into this script each time: reports without it are dropped.
+// The world's scripts run later in this same page and may replace any global, built-in or prototype
+// method. So the built-ins a report passes through are taken here, before them, and called only as
+// taken; reports are made of objects and arrays without prototypes, so no toJSON or setter of theirs
+// is consulted; and the page speaks Qt's web channel protocol itself, since qwebchannel.js looks
+// globals up as it runs. A world then sees no report and not the secret, which stays in this closure,
+// and cannot change a report, short of changing X_ITE's own classes, which the description reads.
 (function () {
 "use strict";
+
+const apply = Reflect.apply;
+const stringify = JSON.stringify;
+const parse = JSON.parse;
+const setPrototypeOf = Object.setPrototypeOf;
+const defineProperty = Object.defineProperty;
+const NativeMap = Map;
+const mapGet = Map.prototype.get;
+const mapSet = Map.prototype.set;
+const now = Date.now;
+const toText = String;
+const toNumber = Number;
+
+const token = "/*@TOKEN@*/"; // the application writes the secret here as it injects this file
+const transport = window.qt && window.qt.webChannelTransport;
+const send = transport && transport.send;
 
 if (typeof Float16Array === "undefined")
    window.Float16Array = Uint16Array; // X_ITE names it; this Chromium lacks it
@@ -16,9 +35,9 @@ const nativeFetch = window.fetch;
 window.fetch = function (input, init) {
    const address = typeof input === "string" ? input : (input && input.url !== undefined ? input.url : String(input));
    let url;
-   try { url = new URL(address, document.baseURI); } catch (e) { return nativeFetch.apply(this, arguments); }
+   try { url = new URL(address, document.baseURI); } catch (e) { return apply(nativeFetch, this, arguments); }
    if (url.protocol !== "vendrel:")
-      return nativeFetch.apply(this, arguments);
+      return apply(nativeFetch, this, arguments);
    return new Promise(function (resolve, reject) {
       const request = new XMLHttpRequest();
       request.open("GET", url.href);
@@ -28,7 +47,7 @@ window.fetch = function (input, init) {
             status: request.status || 200,
             headers: { "Content-Type": request.getResponseHeader("Content-Type") || "application/octet-stream" },
          });
-         Object.defineProperty(response, "url", { value: url.href });
+         defineProperty(response, "url", { __proto__: null, value: url.href });
          resolve(response);
       };
       request.onerror = function () { reject(new TypeError("Failed to fetch " + url.href)); };
@@ -36,47 +55,104 @@ window.fetch = function (input, init) {
    });
 };
 
-const token = "/*@TOKEN@*/";
-const transport = window.qt && window.qt.webChannelTransport;
-const stringify = JSON.stringify;
-
-const QWebChannel = (function () {
-   const qt = { webChannelTransport: transport };
-   /*@QWEBCHANNEL_JS@*/
-   return QWebChannel;
-})();
-
 // X_ITE tells why a load failed on the console only; the last thing it said goes with the report.
 let lastConsoleError = "";
 const consoleError = console.error;
 console.error = function () {
-   try { lastConsoleError = Array.prototype.map.call(arguments, String).join(" "); } catch (e) { }
-   return consoleError.apply(console, arguments);
+   let text = "";
+   for (let i = 0; i < arguments.length; ++i) {
+      try { text += (i ? " " : "") + toText(arguments[i]); } catch (e) { }
+   }
+   lastConsoleError = text;
+   return apply(consoleError, console, arguments);
 };
 
-let bridge = null;
-let current = 0; // serial of the load the application asked for last
+// An array of our own, with no prototype.
+function list() {
+   return setPrototypeOf([], null);
+}
+function append(array, value) {
+   array[array.length] = value;
+}
+
+// X_ITE's classes and constants the page uses, taken once X_ITE is there.
+let SFNode = null;
+let MFString = null;
+let events = null;
 let browser = null;
 
-function post(message) {
-   if (bridge)
-      bridge.post(stringify(Object.assign({ token: token }, message)));
+// Qt's web channel messages: what qwebchannel.js would send and receive for this one object.
+const bridgeName = "vendrelBridge";
+const INVOKE_METHOD = 6, CONNECT_TO_SIGNAL = 7, INIT = 3, SIGNAL = 1, RESPONSE = 10;
+let postMethod = -1;
+let loadSignal = -1;
+let lastId = 0;
+let current = 0; // serial of the load the application asked for; a page is asked for one
+
+function transmit(message) {
+   apply(send, transport, [stringify(message)]);
+}
+
+function post(report) {
+   if (postMethod < 0)
+      return;
+   report.token = token;
+   transmit({ __proto__: null, type: INVOKE_METHOD, object: bridgeName, method: postMethod,
+              args: setPrototypeOf([stringify(report)], null), id: ++lastId });
+}
+
+// The index the channel gave `name` among an object's methods or signals; -1 if it has none.
+function indexOf(entries, name) {
+   for (let i = 0; entries && i < entries.length; ++i) {
+      if (entries[i] && entries[i][0] === name)
+         return entries[i][1];
+   }
+   return -1;
+}
+
+// The application's messages: the answer to the handshake, then the one load the page is for. Once
+// that is asked nothing more is needed (the rest answers our reports), and the world's scripts, which
+// run from then on, can call this too.
+function receive(message) {
+   if (current)
+      return;
+   let data = null;
+   try { data = parse(message.data); } catch (e) { return; }
+   if (!data || typeof data !== "object")
+      return;
+   if (data.type === RESPONSE && data.id === 0 && postMethod < 0) {
+      const bridge = data.data && data.data[bridgeName];
+      if (!bridge)
+         return;
+      postMethod = indexOf(bridge.methods, "post");
+      loadSignal = indexOf(bridge.signals, "loadRequested");
+      transmit({ __proto__: null, type: CONNECT_TO_SIGNAL, object: bridgeName, signal: loadSignal });
+      post({ __proto__: null, serial: 0, kind: "ready", version: toText(X3D.X3DBrowser ? browser.version : ""),
+             webgl: !!document.createElement("canvas").getContext("webgl2") });
+   } else if (data.type === SIGNAL && data.object === bridgeName && data.signal === loadSignal && data.args) {
+      const serial = data.args[0];
+      const url = data.args[1];
+      if (typeof serial === "number" && serial > 0 && typeof url === "string") {
+         current = serial;
+         load(serial, url);
+      }
+   }
 }
 
 // One compact description of every node reachable from the root nodes: node types share one list of
 // field definitions (Script nodes and prototype instances may have their own), and only node-valued
-// fields carry values.
+// fields carry values. Everything in it is a string or a number.
 function snapshot(scene) {
-   const defsIndex = new Map();
-   const defs = [];
-   const nodeFields = []; // per defs: positions of its SFNode (1) and MFNode (2) fields
-   const ids = new Map();
-   const nodes = [];
-   const queue = [];
+   const defsIndex = new NativeMap();
+   const defs = list();
+   const nodeFields = list(); // per defs: the kind (1 SFNode, 2 MFNode) and name of each node field
+   const ids = new NativeMap();
+   const nodes = list();
+   const queue = list();
 
    function unwrap(value) {
       // Root nodes and field elements come as SFNode objects, whose value is the node itself.
-      if (value instanceof X3D.SFNode)
+      if (value instanceof SFNode)
          return value.getValue();
       return value || null;
    }
@@ -84,120 +160,117 @@ function snapshot(scene) {
       const node = unwrap(value);
       if (!node || typeof node.getFieldDefinitions !== "function")
          return -1;
-      let id = ids.get(node);
+      let id = apply(mapGet, ids, [node]);
       if (id === undefined) {
          id = nodes.length;
-         ids.set(node, id);
-         nodes.push(null);
-         queue.push(node);
+         apply(mapSet, ids, [node, id]);
+         append(nodes, null);
+         append(queue, node);
       }
       return id;
    }
    function defsOf(node) {
       const definitions = node.getFieldDefinitions();
-      let index = defsIndex.get(definitions);
+      let index = apply(mapGet, defsIndex, [definitions]);
       if (index === undefined) {
          index = defs.length;
-         defsIndex.set(definitions, index);
-         const list = [];
-         const kinds = [];
-         let position = 0;
-         for (const definition of definitions) {
-            const typeName = String(definition.getValue().getTypeName());
-            list.push([String(definition.getName()), definition.getAccessType(), typeName]);
-            if (typeName === "SFNode")
-               kinds.push([position, 1, definition.name]);
-            else if (typeName === "MFNode")
-               kinds.push([position, 2, definition.name]);
-            ++position;
+         apply(mapSet, defsIndex, [definitions, index]);
+         const fields = list();
+         const links = list();
+         for (let i = 0; i < definitions.length; ++i) {
+            const definition = definitions[i];
+            const name = toText(definition.getName());
+            const typeName = toText(definition.getValue().getTypeName());
+            append(fields, setPrototypeOf([name, toNumber(definition.getAccessType()), typeName], null));
+            if (typeName === "SFNode" || typeName === "MFNode")
+               append(links, setPrototypeOf([typeName === "SFNode" ? 1 : 2, name], null));
          }
-         defs.push(list);
-         nodeFields.push(kinds);
+         append(defs, fields);
+         append(nodeFields, links);
       }
       return index;
    }
 
-   const roots = [];
-   for (const root of scene.rootNodes)
-      roots.push(idOf(root));
+   const roots = list();
+   const rootNodes = scene.rootNodes;
+   for (let i = 0; i < rootNodes.length; ++i)
+      append(roots, idOf(rootNodes[i]));
 
    for (let next = 0; next < queue.length; ++next) {
       const node = queue[next];
-      const id = ids.get(node);
       const d = defsOf(node);
-      const links = [];
-      for (const [position, kind, name] of nodeFields[d]) {
+      const fields = nodeFields[d];
+      const links = list();
+      for (let i = 0; i < fields.length; ++i) {
+         const kind = fields[i][0];
          let field = null;
-         try { field = node.getField(name); } catch (e) { field = null; }
+         try { field = node.getField(fields[i][1]); } catch (e) { field = null; }
          if (!field) {
-            links.push(kind === 1 ? -1 : []);
-            continue;
-         }
-         if (kind === 1) {
-            links.push(idOf(field.getValue()));
+            append(links, kind === 1 ? -1 : list());
+         } else if (kind === 1) {
+            append(links, idOf(field.getValue()));
          } else {
-            const list = [];
-            for (let i = 0; i < field.length; ++i)
-               list.push(idOf(field[i]));
-            links.push(list);
+            const elements = list();
+            for (let j = 0; j < field.length; ++j)
+               append(elements, idOf(field[j]));
+            append(links, elements);
          }
       }
-      nodes[id] = [String(node.getTypeName()), String(node.getName()), d, links];
+      nodes[next] = setPrototypeOf([toText(node.getTypeName()), toText(node.getName()), d, links], null);
    }
-   return { defs: defs, nodes: nodes, roots: roots };
+   return { __proto__: null, defs: defs, nodes: nodes, roots: roots };
 }
 
 function load(serial, url) {
-   current = serial;
    lastConsoleError = "";
    let initialized = false;
    let failed = false;
    const keys = {};
    function done() {
-      for (const event of [X3D.X3DConstants.INITIALIZED_EVENT, X3D.X3DConstants.INITIALIZED_ERROR, X3D.X3DConstants.CONNECTION_ERROR])
-         browser.removeBrowserCallback(keys, event);
+      browser.removeBrowserCallback(keys, events.INITIALIZED_EVENT);
+      browser.removeBrowserCallback(keys, events.INITIALIZED_ERROR);
+      browser.removeBrowserCallback(keys, events.CONNECTION_ERROR);
    }
-   browser.addBrowserCallback(keys, X3D.X3DConstants.INITIALIZED_EVENT, function () { initialized = true; });
-   browser.addBrowserCallback(keys, X3D.X3DConstants.INITIALIZED_ERROR, function () { failed = true; });
-   browser.addBrowserCallback(keys, X3D.X3DConstants.CONNECTION_ERROR, function () {
-      if (serial === current)
-         post({ serial: serial, kind: "event", code: 2 });
+   browser.addBrowserCallback(keys, events.INITIALIZED_EVENT, function () { initialized = true; });
+   browser.addBrowserCallback(keys, events.INITIALIZED_ERROR, function () { failed = true; });
+   browser.addBrowserCallback(keys, events.CONNECTION_ERROR, function () {
+      post({ __proto__: null, serial: serial, kind: "event", code: 2 });
    });
-   const loading = browser.loadURL(new X3D.MFString(url));
-   loading.then(function () {
+   browser.loadURL(new MFString(url)).then(function () {
       done();
-      if (serial !== current)
-         return;
+      const initializedAt = now();
       let scene = null;
-      const initializedAt = Date.now();
       try {
          scene = snapshot(browser.currentScene);
       } catch (e) {
-         post({ serial: serial, kind: "failed", reason: "Couldn't read the scene: " + e });
+         post({ __proto__: null, serial: serial, kind: "failed", reason: "Couldn't read the scene: " + toText(e) });
          return;
       }
-      post({ serial: serial, kind: "initialized", initializedAt: initializedAt, scene: scene });
+      post({ __proto__: null, serial: serial, kind: "initialized", initializedAt: initializedAt, scene: scene });
    }, function (error) {
       done();
-      if (serial !== current)
-         return;
-      const message = String(error && error.message ? error.message : error);
+      const message = toText(error && error.message ? error.message : error);
+      // The console is the world's too: what it said last there is its own to choose, checked or not.
       const detail = lastConsoleError.replace(/\*{10,}/g, "").replace(/\s+/g, " ").trim();
-      post({ serial: serial, kind: "failed", reason: detail ? message + " " + detail : message, initializedError: failed || !initialized });
+      post({ __proto__: null, serial: serial, kind: "failed", reason: detail ? message + " " + detail : message,
+             initializedError: failed || !initialized });
    });
 }
 
 function start() {
-   const canvas = document.getElementById("canvas");
-   browser = X3D.getBrowser(canvas);
-   browser.addBrowserCallback("vendrel", X3D.X3DConstants.SHUTDOWN_EVENT, function () {
-      post({ serial: current, kind: "event", code: 1 });
+   if (!transport)
+      return; // no channel to the application
+   SFNode = X3D.SFNode;
+   MFString = X3D.MFString;
+   events = { __proto__: null, INITIALIZED_EVENT: X3D.X3DConstants.INITIALIZED_EVENT,
+              INITIALIZED_ERROR: X3D.X3DConstants.INITIALIZED_ERROR, CONNECTION_ERROR: X3D.X3DConstants.CONNECTION_ERROR,
+              SHUTDOWN_EVENT: X3D.X3DConstants.SHUTDOWN_EVENT };
+   browser = X3D.getBrowser(document.getElementById("canvas"));
+   browser.addBrowserCallback("vendrel", events.SHUTDOWN_EVENT, function () {
+      post({ __proto__: null, serial: current, kind: "event", code: 1 });
    });
-   new QWebChannel(transport, function (channel) {
-      bridge = channel.objects.vendrelBridge;
-      bridge.loadRequested.connect(load);
-      post({ serial: 0, kind: "ready", version: String(X3D.X3DBrowser ? browser.version : ""), webgl: !!document.createElement("canvas").getContext("webgl2") });
-   });
+   transport.onmessage = receive;
+   transmit({ __proto__: null, type: INIT, id: 0 });
 }
 
 if (document.readyState === "loading")
