@@ -2,6 +2,7 @@
 
 #include "XiteBridge.h"
 #include "XitePage.h"
+#include "XiteRequestInterceptor.h"
 #include "XiteUrlSchemeHandler.h"
 
 #include <QCoreApplication>
@@ -107,7 +108,10 @@ void XiteBrowser::makePage()
     // page never shares the renderer of one that stopped answering.
     m_profile = new QWebEngineProfile(this);
     m_handler = new XiteUrlSchemeHandler(m_webFolder, m_profile);
-    m_handler->setFileRoot(m_fileRoot);
+    m_handler->setWorld(m_worldFile);
+    m_interceptor = new XiteRequestInterceptor(m_profile);
+    m_interceptor->setWebWorld(isWebAddress(m_currentUrl));
+    m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(XiteUrlSchemeHandler::scheme(), m_handler);
 
     m_page = new XitePage(m_profile, this);
@@ -196,7 +200,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     if (isWebAddress(address)) {
         m_currentUrl = address;
         m_pageTarget = address;
-        m_fileRoot.clear(); // a world from the web reads no local files
+        m_worldFile.clear(); // a world from the web reads no local files
     } else {
         const QUrl asUrl(address);
         const QString path =
@@ -208,7 +212,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
             fail(QStringLiteral("Couldn't find the file ") + path);
             return;
         }
-        m_fileRoot = XiteUrlSchemeHandler::fileRootFor(path);
+        m_worldFile = path;
         m_pageTarget = XiteUrlSchemeHandler::fileUrl(path).toString(QUrl::FullyEncoded);
     }
     if (m_pageDead || unanswered) {
@@ -217,7 +221,8 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     } else {
         openPage();
     }
-    m_handler->setFileRoot(m_fileRoot);
+    m_handler->setWorld(m_worldFile);
+    m_interceptor->setWebWorld(isWebAddress(m_currentUrl));
     m_pending = true; // goes out once the new page is ready
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/SceneAccess.h"
 #include "XiteScene.h"
+#include "core/SceneAccess.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,6 +18,7 @@ namespace vendrel {
 
 class XiteBridge;
 class XitePage;
+class XiteRequestInterceptor;
 class XiteUrlSchemeHandler;
 
 /// The browser object of the embedded X3D browser: X_ITE in a web page of our own. A load request goes
@@ -100,6 +101,7 @@ private:
     QString m_pageScript;
     QWebEngineProfile* m_profile = nullptr;
     XiteUrlSchemeHandler* m_handler = nullptr;
+    XiteRequestInterceptor* m_interceptor = nullptr;
     XitePage* m_page = nullptr;
     QWebChannel* m_channel = nullptr;
     QPointer<XiteBridge> m_bridge; // the page could ask for its deletion
@@ -111,7 +113,7 @@ private:
     int m_serial = 0;
     bool m_pending = false;
     QString m_pageTarget;
-    QString m_fileRoot;
+    QString m_worldFile; // the local world whose files the page may read
     QString m_currentUrl;
     QString m_lastError;
     qint64 m_requestTime = 0; // ms since the epoch
