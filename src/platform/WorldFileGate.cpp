@@ -59,6 +59,7 @@ bool mayBeRoot(const QString& folder)
 
 void WorldFileGate::setWorld(const QString& worldPath)
 {
+    m_given = worldPath.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(worldPath).absoluteFilePath());
     m_world = worldPath.isEmpty() ? QString() : QFileInfo(worldPath).canonicalFilePath();
     m_root = m_world.isEmpty() ? QString() : rootFor(m_world);
 }
@@ -80,9 +81,11 @@ QString WorldFileGate::rootFor(const QString& worldPath)
 
 QString WorldFileGate::resolve(const QString& path) const
 {
-    if (m_world.isEmpty() || !QDir::isAbsolutePath(path))
+    if (m_given.isEmpty() || !QDir::isAbsolutePath(path))
         return {};
     const QFileInfo info(QDir::cleanPath(path));
+    if (info.filePath() == m_given && info.isFile())
+        return m_given; // as given: its real name may not be readable text
     const QString real = info.canonicalFilePath(); // empty when missing
     if (real.isEmpty() || !QFileInfo(real).isFile())
         return {}; // a folder, a FIFO or a device is no world material

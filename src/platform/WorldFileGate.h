@@ -25,7 +25,8 @@ public:
     QString resolve(const QString& path) const;
 
 private:
-    QString m_world; // real path of the world file
+    QString m_given; // the world file as named
+    QString m_world; // its real path
     QString m_root;
 };
 
