@@ -85,7 +85,7 @@ QString WorldFileGate::resolve(const QString& path) const
         return {};
     const QFileInfo info(QDir::cleanPath(path));
     if (info.filePath() == m_given && info.isFile())
-        return m_given; // as given: its real name may not be readable text
+        return m_given;                            // as given: its real name may not be readable text
     const QString real = info.canonicalFilePath(); // empty when missing
     if (real.isEmpty() || !QFileInfo(real).isFile())
         return {}; // a folder, a FIFO or a device is no world material

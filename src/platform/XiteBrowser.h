@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WebAccess.h"
 #include "XiteScene.h"
 #include "core/SceneAccess.h"
 
@@ -75,8 +76,16 @@ public:
     /// Hands a report to the browser as if the page had posted it (the bridge calls this).
     void receive(const QString& message);
 
+    /// Lets the world shown now reach `host` through the tool for the rest of the session; a reload shows
+    /// what it fetches from there.
+    void allowWebHost(const QString& host) { m_webAccess.allow(host); }
+    /// Lets every world reach every web host (the batch tool's --allow-network).
+    void allowAllWeb() { m_webAccess.allowAll(); }
+
 signals:
     void pageReplaced(QWebEnginePage* page);
+    /// A local world asked for material from `host`, which the user has not allowed for it.
+    void webRefused(const QString& host);
     /// Console output of the page and of the world's scripts.
     void consoleMessage(const QString& message);
 
@@ -114,6 +123,7 @@ private:
     bool m_pending = false;
     QString m_pageTarget;
     QString m_worldFile; // the local world whose files the page may read
+    WebAccess m_webAccess;
     QString m_currentUrl;
     QString m_lastError;
     qint64 m_requestTime = 0; // ms since the epoch

@@ -1,8 +1,14 @@
 #include "XiteUrlSchemeHandler.h"
 
+#include "WebAccess.h"
+
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
 #include <QWebEngineUrlRequestJob>
 
 namespace vendrel {
@@ -12,6 +18,9 @@ namespace {
 const QString host = QStringLiteral("local");
 const QString appPrefix = QStringLiteral("/app/");
 const QString filePrefix = QStringLiteral("/file/");
+const QString webPrefix = QStringLiteral("/web/");
+constexpr int webTimeoutMs = 30'000;
+constexpr qint64 maxWebBytes = 512LL * 1024 * 1024;
 
 void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 {
@@ -30,9 +39,44 @@ void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 
 } // namespace
 
-XiteUrlSchemeHandler::XiteUrlSchemeHandler(QString webFolder, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), m_webFolder(std::move(webFolder))
+XiteUrlSchemeHandler::XiteUrlSchemeHandler(QString webFolder, const WebAccess& access, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), m_webFolder(std::move(webFolder)), m_access(access),
+      m_network(new QNetworkAccessManager(this))
 {}
+
+void XiteUrlSchemeHandler::fetch(QWebEngineUrlRequestJob* job, const QUrl& web)
+{
+    QNetworkRequest request(web);
+    request.setTransferTimeout(webTimeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkReply* reply = m_network->get(request);
+    const QPointer<QWebEngineUrlRequestJob> guarded(job); // the page may give up on the request
+    connect(job, &QObject::destroyed, reply, &QNetworkReply::abort);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > maxWebBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this, [reply, guarded] {
+        reply->deleteLater();
+        if (!guarded)
+            return;
+        if (reply->error() != QNetworkReply::NoError) {
+            guarded->fail(reply->error() == QNetworkReply::ContentNotFoundError
+                              ? QWebEngineUrlRequestJob::UrlNotFound
+                              : QWebEngineUrlRequestJob::RequestFailed);
+            return;
+        }
+        QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        if (type.isEmpty()) {
+            static const QMimeDatabase mimes;
+            type = mimes.mimeTypeForFile(reply->url().path(), QMimeDatabase::MatchExtension).name().toUtf8();
+        }
+        auto* body = new QBuffer(guarded); // the job owns the device and outlives the reply
+        body->setData(reply->readAll());
+        body->open(QIODevice::ReadOnly);
+        guarded->reply(type.split(';').first().trimmed(), body);
+    });
+}
 
 QUrl XiteUrlSchemeHandler::pageUrl()
 {
@@ -63,6 +107,15 @@ void XiteUrlSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
             return;
         }
         replyWithFile(job, m_webFolder + u'/' + relative);
+        return;
+    }
+    if (path.startsWith(webPrefix)) {
+        const QUrl web = WebAccess::behindGate(url.path(QUrl::FullyEncoded), url.query(QUrl::FullyEncoded));
+        if (!web.isValid() || !m_access.allows(web.host())) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        fetch(job, web);
         return;
     }
     if (path.startsWith(filePrefix)) {

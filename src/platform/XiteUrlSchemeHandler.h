@@ -8,17 +8,22 @@
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
+class QNetworkAccessManager;
+
 namespace vendrel {
+
+class WebAccess;
 
 /// Serves the X3D page and the files of a local world under one origin, vendrel://local/:
 ///   /app/...   the page, its script and the X_ITE files, from the web folder;
-///   /file/...  local files, by absolute path, for the world loaded last, as its WorldFileGate allows.
+///   /file/...  local files, by absolute path, for the world loaded last, as its WorldFileGate allows;
+///   /web/...   web material fetched by the tool, as WebAccess allows (GET only, bounded in size and time).
 /// Everything else is refused.
 class XiteUrlSchemeHandler : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
 public:
-    explicit XiteUrlSchemeHandler(QString webFolder, QObject* parent = nullptr);
+    XiteUrlSchemeHandler(QString webFolder, const WebAccess& access, QObject* parent = nullptr);
 
     static QByteArray scheme() { return QByteArrayLiteral("vendrel"); }
     /// The page's address.
@@ -32,7 +37,11 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
+    void fetch(QWebEngineUrlRequestJob* job, const QUrl& web);
+
     QString m_webFolder;
+    const WebAccess& m_access;
+    QNetworkAccessManager* m_network = nullptr;
     WorldFileGate m_gate;
 };
 

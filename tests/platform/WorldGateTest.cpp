@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 
@@ -193,6 +194,27 @@ TEST_F(WorldGateBrowserTest, AWorldInAHiddenFolderWithAnUnusualNameLoads)
     ASSERT_EQ(waiter->load(path, 30000), XiteLoadWaiter::Result::Loaded)
         << browser->lastError().toStdString();
     EXPECT_EQ(browser->getExecutionContext()->rootNodes()->item(0)->defName(), "Hidden");
+}
+
+TEST_F(WorldGateBrowserTest, AWorldFromAServerWithoutCorsHeadersLoads)
+{
+    // A server that answers every request with one world and no CORS headers.
+    QTcpServer web;
+    ASSERT_TRUE(web.listen(QHostAddress::LocalHost));
+    QObject::connect(&web, &QTcpServer::newConnection, [&web] {
+        QTcpSocket* socket = web.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            const QByteArray body = "#X3D V3.3 utf8\nDEF FromWeb Group { }\n";
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: model/x3d+vrml\r\nConnection: close\r\n"
+                          "Content-Length: " +
+                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+    });
+    const QString address = QStringLiteral("http://127.0.0.1:%1/w.x3dv").arg(web.serverPort());
+    ASSERT_EQ(waiter->load(address, 30000), XiteLoadWaiter::Result::Loaded)
+        << browser->lastError().toStdString();
+    EXPECT_EQ(browser->getExecutionContext()->rootNodes()->item(0)->defName(), "FromWeb");
 }
 
 } // namespace

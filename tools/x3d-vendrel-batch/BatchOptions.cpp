@@ -11,6 +11,7 @@ QString BatchOptions::usage()
         "                           [-o OUT] [--timeout S] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
         "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
+        "         --allow-network lets a local world's page fetch the http(s) material it names;\n"
         "         --verbose shows the page's console, for tree the load and tree times, and for script\n"
         "         the number of ticked items and the script's size.\n"
         "Script: --get, --set and --on tick every Get_, Set_ or On_ item (\"Select All Get\", ...);\n"
@@ -76,6 +77,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             options.set = true;
         } else if (a == u"--on" && script) {
             options.on = true;
+        } else if (a == u"--allow-network") {
+            options.allowNetwork = true;
         } else if (a == u"--verbose") {
             options.verbose = true;
         } else if (a == u"--select" && script) {
