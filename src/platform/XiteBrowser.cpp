@@ -2,6 +2,7 @@
 
 #include "XiteBridge.h"
 #include "XitePage.h"
+#include "XiteRequestInterceptor.h"
 #include "XiteUrlSchemeHandler.h"
 
 #include <QCoreApplication>
@@ -104,8 +105,11 @@ void XiteBrowser::makePage()
     // A profile of its own per page: no storage on disk, and a renderer process of its own, so a fresh
     // page never shares the renderer of one that stopped answering.
     m_profile = new QWebEngineProfile(this);
-    m_handler = new XiteUrlSchemeHandler(m_webFolder, m_profile);
-    m_handler->setFileRoot(m_fileRoot);
+    m_handler = new XiteUrlSchemeHandler(m_webFolder, m_webAccess, m_profile);
+    m_handler->setWorld(m_worldFile);
+    m_interceptor = new XiteRequestInterceptor(
+        m_webAccess, [this](const QString& host) { emit webRefused(host); }, m_profile);
+    m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(XiteUrlSchemeHandler::scheme(), m_handler);
 
     m_page = new XitePage(m_profile, this);
@@ -193,8 +197,10 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
 
     if (isWebAddress(address)) {
         m_currentUrl = address;
-        m_pageTarget = address;
-        m_fileRoot.clear(); // a world from the web reads no local files
+        // Fetched by the tool and served under the page's origin: the server needs no CORS headers.
+        m_pageTarget = WebAccess::throughGate(QUrl(address)).toString(QUrl::FullyEncoded);
+        m_worldFile.clear(); // a world from the web reads no local files
+        m_webAccess.setWorld(address, true);
     } else {
         const QUrl asUrl(address);
         const QString path =
@@ -206,7 +212,8 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
             fail(QStringLiteral("Couldn't find the file ") + path);
             return;
         }
-        m_fileRoot = XiteUrlSchemeHandler::fileRootFor(path);
+        m_worldFile = path;
+        m_webAccess.setWorld(path, false);
         m_pageTarget = XiteUrlSchemeHandler::fileUrl(path).toString(QUrl::FullyEncoded);
     }
     if (m_pageDead || unanswered) {
@@ -215,7 +222,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     } else {
         openPage();
     }
-    m_handler->setFileRoot(m_fileRoot);
+    m_handler->setWorld(m_worldFile);
     m_pending = true; // goes out once the new page is ready
 }
 

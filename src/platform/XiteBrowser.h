@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/SceneAccess.h"
+#include "WebAccess.h"
 #include "XiteScene.h"
+#include "core/SceneAccess.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,6 +19,7 @@ namespace vendrel {
 
 class XiteBridge;
 class XitePage;
+class XiteRequestInterceptor;
 class XiteUrlSchemeHandler;
 
 /// The browser object of the embedded X3D browser: X_ITE in a web page of our own. A load request goes
@@ -74,8 +76,16 @@ public:
     /// Hands a report to the browser as if the page had posted it (the bridge calls this).
     void receive(const QString& message);
 
+    /// Lets the world shown now reach `host` through the tool for the rest of the session; a reload shows
+    /// what it fetches from there.
+    void allowWebHost(const QString& host) { m_webAccess.allow(host); }
+    /// Lets every world reach every web host (the batch tool's --allow-network).
+    void allowAllWeb() { m_webAccess.allowAll(); }
+
 signals:
     void pageReplaced(QWebEnginePage* page);
+    /// A local world asked for material from `host`, which the user has not allowed for it.
+    void webRefused(const QString& host);
     /// Console output of the page and of the world's scripts.
     void consoleMessage(const QString& message);
 
@@ -100,6 +110,7 @@ private:
     QString m_pageScript;
     QWebEngineProfile* m_profile = nullptr;
     XiteUrlSchemeHandler* m_handler = nullptr;
+    XiteRequestInterceptor* m_interceptor = nullptr;
     XitePage* m_page = nullptr;
     QWebChannel* m_channel = nullptr;
     QPointer<XiteBridge> m_bridge; // the page could ask for its deletion
@@ -111,7 +122,8 @@ private:
     int m_serial = 0;
     bool m_pending = false;
     QString m_pageTarget;
-    QString m_fileRoot;
+    QString m_worldFile; // the local world whose files the page may read
+    WebAccess m_webAccess;
     QString m_currentUrl;
     QString m_lastError;
     qint64 m_requestTime = 0; // ms since the epoch

@@ -1,9 +1,14 @@
 #include "XiteUrlSchemeHandler.h"
 
+#include "WebAccess.h"
+
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QSet>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
 #include <QWebEngineUrlRequestJob>
 
 namespace vendrel {
@@ -13,25 +18,9 @@ namespace {
 const QString host = QStringLiteral("local");
 const QString appPrefix = QStringLiteral("/app/");
 const QString filePrefix = QStringLiteral("/file/");
-
-/// Kinds of files a world may refer to, by extension.
-bool isWorldMaterial(const QString& path)
-{
-    static const QSet<QString> extensions = {
-        QStringLiteral("wrl"),  QStringLiteral("wrz"),  QStringLiteral("x3d"),   QStringLiteral("x3dv"),
-        QStringLiteral("x3db"), QStringLiteral("x3dz"), QStringLiteral("x3dvz"), QStringLiteral("gz"),
-        QStringLiteral("png"),  QStringLiteral("jpg"),  QStringLiteral("jpeg"),  QStringLiteral("gif"),
-        QStringLiteral("bmp"),  QStringLiteral("webp"), QStringLiteral("svg"),   QStringLiteral("ktx2"),
-        QStringLiteral("dds"),  QStringLiteral("hdr"),  QStringLiteral("mp3"),   QStringLiteral("wav"),
-        QStringLiteral("ogg"),  QStringLiteral("oga"),  QStringLiteral("ogv"),   QStringLiteral("mp4"),
-        QStringLiteral("webm"), QStringLiteral("js"),   QStringLiteral("glsl"),  QStringLiteral("vs"),
-        QStringLiteral("fs"),   QStringLiteral("vert"), QStringLiteral("frag"),  QStringLiteral("geom"),
-        QStringLiteral("gltf"), QStringLiteral("glb"),  QStringLiteral("bin"),   QStringLiteral("obj"),
-        QStringLiteral("mtl"),  QStringLiteral("stl"),  QStringLiteral("ply"),   QStringLiteral("ttf"),
-        QStringLiteral("otf"),  QStringLiteral("woff"), QStringLiteral("woff2"),
-    };
-    return extensions.contains(QFileInfo(path).suffix().toLower());
-}
+const QString webPrefix = QStringLiteral("/web/");
+constexpr int webTimeoutMs = 30'000;
+constexpr qint64 maxWebBytes = 512LL * 1024 * 1024;
 
 void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 {
@@ -50,9 +39,44 @@ void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 
 } // namespace
 
-XiteUrlSchemeHandler::XiteUrlSchemeHandler(QString webFolder, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), m_webFolder(std::move(webFolder))
+XiteUrlSchemeHandler::XiteUrlSchemeHandler(QString webFolder, const WebAccess& access, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), m_webFolder(std::move(webFolder)), m_access(access),
+      m_network(new QNetworkAccessManager(this))
 {}
+
+void XiteUrlSchemeHandler::fetch(QWebEngineUrlRequestJob* job, const QUrl& web)
+{
+    QNetworkRequest request(web);
+    request.setTransferTimeout(webTimeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkReply* reply = m_network->get(request);
+    const QPointer<QWebEngineUrlRequestJob> guarded(job); // the page may give up on the request
+    connect(job, &QObject::destroyed, reply, &QNetworkReply::abort);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > maxWebBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this, [reply, guarded] {
+        reply->deleteLater();
+        if (!guarded)
+            return;
+        if (reply->error() != QNetworkReply::NoError) {
+            guarded->fail(reply->error() == QNetworkReply::ContentNotFoundError
+                              ? QWebEngineUrlRequestJob::UrlNotFound
+                              : QWebEngineUrlRequestJob::RequestFailed);
+            return;
+        }
+        QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        if (type.isEmpty()) {
+            static const QMimeDatabase mimes;
+            type = mimes.mimeTypeForFile(reply->url().path(), QMimeDatabase::MatchExtension).name().toUtf8();
+        }
+        auto* body = new QBuffer(guarded); // the job owns the device and outlives the reply
+        body->setData(reply->readAll());
+        body->open(QIODevice::ReadOnly);
+        guarded->reply(type.split(';').first().trimmed(), body);
+    });
+}
 
 QUrl XiteUrlSchemeHandler::pageUrl()
 {
@@ -66,27 +90,6 @@ QUrl XiteUrlSchemeHandler::fileUrl(const QString& absolutePath)
     url.setHost(host);
     url.setPath(QString(filePrefix + QString(absolutePath).remove(0, absolutePath.startsWith(u'/') ? 1 : 0)));
     return url;
-}
-
-QString XiteUrlSchemeHandler::fileRootFor(const QString& worldPath)
-{
-    QString folder = QDir::cleanPath(QFileInfo(worldPath).absolutePath());
-    for (int up = 0; up < 4; ++up)
-        folder = QFileInfo(folder).path(); // "/" stays "/"
-    return folder;
-}
-
-bool XiteUrlSchemeHandler::mayServe(const QString& absolutePath) const
-{
-    if (m_fileRoot.isEmpty() || !QDir::isAbsolutePath(absolutePath))
-        return false;
-    const QString path = QDir::cleanPath(absolutePath);
-    const QString root = m_fileRoot.endsWith(u'/') ? m_fileRoot : QString(m_fileRoot + u'/');
-    if (!path.startsWith(root))
-        return false;
-    if (path.contains(QLatin1String("/.")))
-        return false; // hidden files and folders (keys, settings) are never world material
-    return isWorldMaterial(path);
 }
 
 void XiteUrlSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
@@ -106,13 +109,22 @@ void XiteUrlSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         replyWithFile(job, m_webFolder + u'/' + relative);
         return;
     }
-    if (path.startsWith(filePrefix)) {
-        const QString local = path.mid(filePrefix.size() - 1);
-        if (!mayServe(local)) {
+    if (path.startsWith(webPrefix)) {
+        const QUrl web = WebAccess::behindGate(url.path(QUrl::FullyEncoded), url.query(QUrl::FullyEncoded));
+        if (!web.isValid() || !m_access.allows(web.host())) {
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
         }
-        replyWithFile(job, local);
+        fetch(job, web);
+        return;
+    }
+    if (path.startsWith(filePrefix)) {
+        const QString real = m_gate.resolve(path.mid(filePrefix.size() - 1));
+        if (real.isEmpty()) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        replyWithFile(job, real);
         return;
     }
     job->fail(QWebEngineUrlRequestJob::UrlNotFound);

@@ -11,6 +11,7 @@ QString BatchOptions::usage()
         "                           [-o OUT] [--timeout S] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
         "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
+        "         --allow-network lets a local world's page fetch the http(s) material it names;\n"
         "         --verbose shows the page's console, for tree the load and tree times, and for script\n"
         "         the number of ticked items and the script's size.\n"
         "Script: --get, --set and --on tick every Get_, Set_ or On_ item (\"Select All Get\", ...);\n"
@@ -19,7 +20,8 @@ QString BatchOptions::usage()
         "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output.\n"
         "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
         "             3 the world could not be loaded.\n"
-        "Without a display, a virtual one (Xvfb) is started for the run.\n");
+        "Without a display, a virtual one (Xvfb) is started for the run. A name after \"--\" is taken\n"
+        "as the world or folder even when it starts with \"-\".\n");
 }
 
 std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QString* error)
@@ -46,8 +48,21 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
 
     const bool script = options.command == Command::Script;
     const bool sweep = options.command == Command::Sweep;
+    bool optionsEnded = false; // after "--", a name that starts with "-" is a name
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
+        if (!optionsEnded && a == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !a.startsWith(u'-') || a.size() == 1) {
+            if (!options.target.isEmpty())
+                return bad(QStringLiteral("Only one ") +
+                           (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
+                           QStringLiteral(" may be given"));
+            options.target = a;
+            continue;
+        }
         auto value = [&](QString* into) {
             if (i + 1 >= arguments.size())
                 return false;
@@ -62,6 +77,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             options.set = true;
         } else if (a == u"--on" && script) {
             options.on = true;
+        } else if (a == u"--allow-network") {
+            options.allowNetwork = true;
         } else if (a == u"--verbose") {
             options.verbose = true;
         } else if (a == u"--select" && script) {
@@ -81,14 +98,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             if (!value(&text) || (options.timeoutSeconds = text.toInt(&ok), !ok) ||
                 options.timeoutSeconds <= 0 || options.timeoutSeconds > 86400)
                 return bad(QStringLiteral("--timeout needs a number of seconds (1 to 86400)"));
-        } else if (a.startsWith(u'-') && a.size() > 1) {
-            return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
-        } else if (options.target.isEmpty()) {
-            options.target = a;
         } else {
-            return bad(QStringLiteral("Only one ") +
-                       (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
-                       QStringLiteral(" may be given"));
+            return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
         }
     }
     if (options.target.isEmpty())

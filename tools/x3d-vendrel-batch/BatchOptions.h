@@ -28,6 +28,7 @@ struct BatchOptions
     QString target; ///< the world, or the folder for sweep
     int timeoutSeconds = 60;
     bool verbose = false;
+    bool allowNetwork = false; ///< a local world's page may fetch web material
 
     /// Reads the arguments after the program name; on bad usage returns nothing and sets `error`.
     static std::optional<BatchOptions> parse(const QStringList& arguments, QString* error);

@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 
@@ -177,6 +178,18 @@ int BatchRunner::run(const BatchOptions& options)
     }
     if (!startBrowser())
         return 3;
+    if (options.allowNetwork)
+        m_browser->allowAllWeb();
+    else
+        QObject::connect(m_browser.get(), &XiteBrowser::webRefused,
+                         [this, told = QSet<QString>()](const QString& host) mutable {
+                             if (!told.contains(host)) {
+                                 told.insert(host);
+                                 m_err << "Not fetched from " << host
+                                       << ": a local world reaches the network only with "
+                                       << "--allow-network" << Qt::endl;
+                             }
+                         });
     if (options.verbose)
         QObject::connect(m_browser.get(), &XiteBrowser::consoleMessage,
                          [this](const QString& message) { m_err << message << Qt::endl; });

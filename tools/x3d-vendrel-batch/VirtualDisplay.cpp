@@ -7,10 +7,26 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace vendrel {
+
+namespace {
+
+volatile sig_atomic_t displayPid = -1;
+
+/// Ends the display with the tool on Ctrl+C, SIGTERM and SIGHUP, then ends the tool as the signal would.
+void endDisplayAndExit(int signal)
+{
+    if (displayPid > 0)
+        ::kill(displayPid, SIGTERM);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+} // namespace
 
 bool VirtualDisplay::ensure(QString* error)
 {
@@ -21,6 +37,7 @@ bool VirtualDisplay::ensure(QString* error)
         *error = QStringLiteral("Couldn't start a virtual display: no pipe");
         return false;
     }
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(fds[0]);
@@ -29,6 +46,10 @@ bool VirtualDisplay::ensure(QString* error)
         return false;
     }
     if (pid == 0) {
+        // Killed with the tool, even by SIGKILL, which no handler sees.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(0); // the tool died before the request took
         ::close(fds[0]);
         // Xvfb writes the display number it chose to this descriptor once it accepts connections.
         const QByteArray fd = QByteArray::number(fds[1]);
@@ -44,6 +65,12 @@ bool VirtualDisplay::ensure(QString* error)
     }
     ::close(fds[1]);
     m_pid = pid;
+    displayPid = pid;
+    struct sigaction action = {};
+    action.sa_handler = endDisplayAndExit;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
     QByteArray number;
     pollfd waiting{fds[0], POLLIN, 0};
     for (;;) {
@@ -71,6 +98,7 @@ VirtualDisplay::~VirtualDisplay()
 {
     if (m_pid <= 0)
         return;
+    displayPid = -1;
     ::kill(m_pid, SIGTERM);
     int status = 0;
     for (int i = 0; i < 50; ++i) {

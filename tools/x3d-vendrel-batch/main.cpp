@@ -7,13 +7,53 @@
 #include "platform/WebEngineSetup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
+#include <QTemporaryDir>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+/// Whether standard output was closed when the tool started. Its descriptor then gets /dev/null, so
+/// that nothing opened later (the X connection) takes it and receives what the tool prints.
+bool keepStandardOutputTaken()
+{
+    if (::fcntl(STDOUT_FILENO, F_GETFD) != -1 || errno != EBADF)
+        return false;
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0 && null != STDOUT_FILENO) {
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+    return true;
+}
+
+/// Qt reads file names as UTF-8 text, so a world whose name is in other bytes (Latin-1, say) would not
+/// be found: it is reached through a link with a readable name in a private folder.
+QString readableName(const QByteArray& bytes, QTemporaryDir& links)
+{
+    const QString name = QString::fromLocal8Bit(bytes);
+    if (QFile::encodeName(name) == bytes || !links.isValid())
+        return name;
+    QByteArray target = bytes;
+    if (!target.startsWith('/'))
+        target.prepend(QFile::encodeName(QDir::currentPath()) + '/');
+    const QByteArray base = bytes.mid(bytes.lastIndexOf('/') + 1);
+    const QString link = links.filePath(QString::fromLatin1(base));
+    return ::symlink(target.constData(), QFile::encodeName(link).constData()) == 0 ? link : name;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    const bool outputClosed = keepStandardOutputTaken();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -21,7 +61,7 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
 
     QString error;
-    const auto options = vendrel::BatchOptions::parse(arguments, &error);
+    auto options = vendrel::BatchOptions::parse(arguments, &error);
     if (!options) {
         err << "x3d-vendrel-batch: " << error << "\n\n" << vendrel::BatchOptions::usage();
         return 2;
@@ -29,6 +69,16 @@ int main(int argc, char** argv)
     if (options->command == vendrel::BatchOptions::Command::Help) {
         out << vendrel::BatchOptions::usage();
         return 0;
+    }
+    if (outputClosed &&
+        (options->command != vendrel::BatchOptions::Command::Script || options->output.isEmpty())) {
+        err << "x3d-vendrel-batch: standard output is closed" << Qt::endl;
+        return 2;
+    }
+    QTemporaryDir links;
+    for (int i = 1; i < argc; ++i) {
+        if (arguments[i - 1] == options->target)
+            options->target = readableName(QByteArray(argv[i]), links);
     }
 
     vendrel::VirtualDisplay display;
