@@ -25,7 +25,7 @@ TEST(FormVendrelXiteTest, LoadsAWorldFileIntoTheTreeAndDrawsIt)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.findChild<QLineEdit*>("TextFileName")->setText(test::world("vrml97.wrl"));
     QTest::mouseClick(form.findChild<QWidget*>("CommandLoad"), Qt::LeftButton);
-    EXPECT_EQ(form.tree().text(2), u"Transform T1");
+    EXPECT_EQ(form.tree().text(2), u"Script S");
 
     QString drawn;
     browser->page()->runJavaScript(
