@@ -9,10 +9,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 
 using namespace vendrel;
 
@@ -77,6 +79,11 @@ TEST(BatchOptions, ReadsEachCommandsOptions)
     EXPECT_EQ(options->timeoutSeconds, 5);
     EXPECT_EQ(options->target, "w.wrl");
 
+    options = BatchOptions::parse({"tree", "--allow-network", "--", "-w.wrl"}, &error);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->target, "-w.wrl");
+    EXPECT_TRUE(options->allowNetwork);
+
     options = BatchOptions::parse({"sweep", "dir"}, &error);
     ASSERT_TRUE(options);
     EXPECT_EQ(options->command, BatchOptions::Command::Sweep);
@@ -99,6 +106,8 @@ TEST(BatchOptions, BadUsageIsRefusedWithAReason)
         {"script", "--select"},
         {"script", "-o", "", "w.wrl"},
         {"script", "--selections", "", "w.wrl"},
+        {"tree", "-w.wrl"},
+        {"tree", "--", "a.wrl", "b.wrl"},
     };
     for (const QStringList& arguments : bad) {
         QString error;
@@ -144,6 +153,33 @@ TEST(ScriptTicks, FlagsSelectAndASelectionsFileEachOnlyAddTicks)
         EXPECT_EQ(test::tickedTexts(tree), row.ticked) << arguments.toStdString();
     }
     QDir::setCurrent(before);
+}
+
+// The virtual display the tool starts for itself ends with it, however the tool ends.
+TEST(BatchTool, ItsVirtualDisplayEndsWithIt)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VENDREL_BATCH_TOOL), {"tree", world("wedge.x3dv")});
+        const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(process.processId());
+        qint64 display = 0;
+        for (int i = 0; i < 200 && display == 0; ++i, QThread::msleep(50)) {
+            QFile list(children);
+            if (list.open(QIODevice::ReadOnly))
+                display = list.readAll().split(' ').value(0).trimmed().toLongLong();
+        }
+        ASSERT_GT(display, 0) << "no virtual display started";
+        QThread::msleep(500); // its signal handlers are in place once it runs
+        ::kill(pid_t(process.processId()), signal);
+        process.waitForFinished(20000);
+        bool gone = false;
+        for (int i = 0; i < 200 && !gone; ++i, QThread::msleep(50))
+            gone = ::kill(pid_t(display), 0) != 0;
+        EXPECT_TRUE(gone) << "the display outlived the tool after signal " << signal;
+    }
 }
 
 TEST(BatchTool, TreePrintsIndexKeyAndTextPerItemWithoutADisplayToo)
