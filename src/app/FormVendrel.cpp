@@ -3,6 +3,7 @@
 #include "FormControls.h"
 #include "FormSearch.h"
 #include "FormSelect.h"
+#include "SceneTreeView.h"
 #include "core/FileDialog.h"
 #include "core/MessageBox.h"
 #include "load/LoadCommand.h"
@@ -100,7 +101,7 @@ void FormVendrel::makeControls(QWidget* browserView)
     m_sivra1->setParent(m_surface);
     m_sivra1->setObjectName(QStringLiteral("Sivra1"));
 
-    m_treeView1 = new QTreeView(m_surface);
+    m_treeView1 = new SceneTreeView(m_surface);
     m_treeView1->setObjectName(QStringLiteral("TreeView1"));
     m_treeView1->setHeaderHidden(true);
     m_treeView1->setUniformRowHeights(true); // trees of a million items stay quick to scroll
@@ -231,7 +232,7 @@ void FormVendrel::CommandGo_Click()
 
 void FormVendrel::CheckAll_Click()
 {
-    vendrel::CheckAll_Click(*m_walker);
+    vendrel::CheckAll_Click(m_tree, *m_walker);
 }
 
 void FormVendrel::FileSaveSel_Click()
