@@ -5,6 +5,7 @@
 #include "FormSelect.h"
 #include "SceneTreeView.h"
 #include "core/FileDialog.h"
+#include "core/FileNames.h"
 #include "core/MessageBox.h"
 #include "load/LoadCommand.h"
 #include "persistence/SelectionsFile.h"
@@ -20,12 +21,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 
@@ -93,9 +96,14 @@ void FormVendrel::makeControls(QWidget* browserView)
     m_commandGo =
         makeControl<QPushButton>(m_surface, "CommandGo", QStringLiteral("Create SAI JavaScript"), {});
     m_commandGo->setEnabled(false);
-    // The window has no default button: Enter in the address box loads nothing.
+    // The window has no default button; Enter in the address box loads, as "Go".
     for (QPushButton* button : {m_commandBrowse, m_commandLoad, m_commandGo})
         button->setAutoDefault(false);
+    m_textFileName->setPlaceholderText(QStringLiteral("Type or drop a world, then press Go"));
+    m_textFileName->setToolTip(QStringLiteral("The world's file or http(s) address"));
+    m_commandBrowse->setToolTip(QStringLiteral("Choose a world file"));
+    m_commandLoad->setToolTip(QStringLiteral("Load the world (Enter)"));
+    m_commandGo->setToolTip(QStringLiteral("Write the script of the ticked items"));
 
     m_sivra1 = browserView ? browserView : new QWidget;
     m_sivra1->setParent(m_surface);
@@ -118,6 +126,7 @@ void FormVendrel::makeControls(QWidget* browserView)
 
     connect(m_commandBrowse, &QPushButton::clicked, this, &FormVendrel::CommandBrowse_Click);
     connect(m_commandLoad, &QPushButton::clicked, this, &FormVendrel::CommandLoad_Click);
+    connect(m_textFileName, &QLineEdit::returnPressed, this, &FormVendrel::CommandLoad_Click);
     connect(m_commandGo, &QPushButton::clicked, this, &FormVendrel::CommandGo_Click);
     connect(m_checkAll, &QCheckBox::clicked, this, &FormVendrel::CheckAll_Click);
 
@@ -149,6 +158,10 @@ void FormVendrel::makeMenus()
                QStringLiteral("Load Selections..."), Qt::Key_L, [this] { LoadSelections_Click(); });
     worldEntry(WorldMenuEntry::FileSaveSel, fileMenu, "FileSaveSel", QStringLiteral("Save Selections..."),
                Qt::Key_S, [this] { FileSaveSel_Click(); });
+    fileMenu->addSeparator();
+    QAction* quit =
+        addMenuAction(fileMenu, "FileQuit", QStringLiteral("Quit"), QKeySequence::Quit, [this] { close(); });
+    quit->setMenuRole(QAction::QuitRole);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("Edit"));
@@ -221,7 +234,23 @@ void FormVendrel::CommandBrowse_Click()
 
 void FormVendrel::CommandLoad_Click()
 {
-    m_load->load(m_textFileName->text());
+    const QString address = m_textFileName->text().trimmed();
+    if (address.isEmpty()) {
+        statusBar()->showMessage(QStringLiteral("Type or choose a world first"));
+        return;
+    }
+    const QString name = FileNames::FileNamePart(address);
+    statusBar()->showMessage(QStringLiteral("Loading %1...").arg(name));
+    QElapsedTimer clock;
+    clock.start();
+    if (m_load->load(address) != LoadCommand::Outcome::Loaded) {
+        statusBar()->clearMessage();
+        return;
+    }
+    setWindowTitle(name + QStringLiteral(" - X3D Vendrel"));
+    statusBar()->showMessage(QStringLiteral("Loaded %1: %2 items in %3 s")
+                                 .arg(name, QLocale(QLocale::English).toString(m_tree.count()),
+                                      QString::number(double(clock.elapsed()) / 1000, 'f', 1)));
 }
 
 void FormVendrel::CommandGo_Click()

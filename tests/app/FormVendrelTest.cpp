@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -114,13 +115,15 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
             seen.last() += u", " + item->text() + u' ' + item->shortcut().toString() +
                            (item->isEnabled() ? u"" : u" off");
     }
-    EXPECT_EQ(seen,
-              QStringList({"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
-                           "Create SAI JavaScript off",
-                           "File, Open , Load Selections... Ctrl+L off, Save Selections... Ctrl+S off",
-                           "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
-                           "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off",
-                           "About"}));
+    EXPECT_EQ(
+        seen,
+        QStringList(
+            {"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
+             "Create SAI JavaScript off",
+             "File, Open , Load Selections... Ctrl+L off, Save Selections... Ctrl+S off,  , Quit Ctrl+Q",
+             "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
+             "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off",
+             "About"}));
     choose("About");
     EXPECT_TRUE(messages.messages.value(0).contains(QRegularExpression("^X3D Vendrel .*\nX_ITE ")));
 
@@ -157,7 +160,13 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     choose("LoadSelections");
     EXPECT_EQ(ticked(), QStringList({"Get_T1_translation", "On_T1_translation", "Set_T1_translation"}));
 
-    load("names.wrl");
+    load("");
+    EXPECT_EQ(form->statusBar()->currentMessage(), "Type or choose a world first");
+    control<QLineEdit>("TextFileName")->setText("names.wrl");
+    QTest::keyClick(control("TextFileName"), Qt::Key_Return);
+    EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
+    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 9 items in "))
+        << form->statusBar()->currentMessage().toStdString();
     const QStringList withAll = test::dumpTree(form->tree());
     QTest::mouseClick(control("CheckAll"), Qt::LeftButton);
     EXPECT_EQ(test::dumpTree(form->tree()).last(), "fRoot_2_0 b");
