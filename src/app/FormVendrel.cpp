@@ -8,6 +8,7 @@
 #include "core/FileNames.h"
 #include "core/MessageBox.h"
 #include "load/LoadCommand.h"
+#include "persistence/RecentWorlds.h"
 #include "persistence/SelectionsFile.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFileDialog.h"
@@ -149,6 +150,19 @@ void FormVendrel::makeMenus()
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("File"));
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
     addMenuAction(fileMenu, "FileOpen", QStringLiteral("Open"), {}, [this] { CommandBrowse_Click(); });
+    QMenu* recent = fileMenu->addMenu(QStringLiteral("Recent Worlds"));
+    recent->setObjectName(QStringLiteral("RecentWorlds"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        for (const QString& address : RecentWorlds(m_ini).list()) {
+            connect(recent->addAction(address), &QAction::triggered, this, [this, address] {
+                m_textFileName->setText(address);
+                CommandLoad_Click();
+            });
+        }
+        if (recent->isEmpty())
+            recent->addAction(QStringLiteral("(none)"))->setEnabled(false);
+    });
     auto worldEntry = [this](WorldMenuEntry which, QMenu* menu, const char* name, const QString& caption,
                              Qt::Key key, const std::function<void()>& command) {
         m_worldEntries[std::size_t(which)] =
@@ -248,6 +262,11 @@ void FormVendrel::CommandLoad_Click()
         return;
     }
     setWindowTitle(name + QStringLiteral(" - X3D Vendrel"));
+    if (QString error; !RecentWorlds(m_ini).add(address, &error)) {
+        statusBar()->showMessage(
+            QStringLiteral("Loaded %1, but the recent worlds could not be kept: %2").arg(name, error));
+        return;
+    }
     statusBar()->showMessage(QStringLiteral("Loaded %1: %2 items in %3 s")
                                  .arg(name, QLocale(QLocale::English).toString(m_tree.count()),
                                       QString::number(double(clock.elapsed()) / 1000, 'f', 1)));
