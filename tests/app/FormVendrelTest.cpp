@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,6 +167,12 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
     EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 9 items in "))
         << form->statusBar()->currentMessage().toStdString();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QDir().absoluteFilePath("t1.wrl"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    QTRY_COMPARE(form->windowTitle(), "t1.wrl - X3D Vendrel");
+    load("names.wrl");
     auto* recent = control<QMenu>("RecentWorlds");
     emit recent->aboutToShow();
     EXPECT_EQ(recent->actions().value(0)->text(), "names.wrl");
