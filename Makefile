@@ -33,6 +33,7 @@ bench: build
 	$(BUILD)/bench/vendrel_bench_scriptgen
 	$(BUILD)/bench/vendrel_bench_selection
 	$(BUILD)/bench/vendrel_bench_xite_scene
+	xvfb-run -a -s "-screen 0 1600x1200x24" $(BUILD)/bench/vendrel_bench_host
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -25,7 +25,8 @@ struct BatchOptions
     QStringList selectNames;
     QString selectionsFile;
     QString output;
-    QString target; ///< the world, or the folder for sweep
+    bool withHost = false; ///< vendrel-host.js goes beside the script
+    QString target;        ///< the world, or the folder for sweep
     int timeoutSeconds = 60;
     bool verbose = false;
     bool allowNetwork = false; ///< a local world's page may fetch web material
