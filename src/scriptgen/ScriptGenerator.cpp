@@ -57,7 +57,7 @@ NodeRef nodeOf(const SceneTree& tree, int index)
 /// was appended before stays.
 void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
 {
-    const QStringView text = tree.text(index);
+    const QString text = tree.text(index);
     const bool isListener = text.contains(u"On_");
     const bool isSetter = text.contains(u"Set_");
     const bool isGetter = text.contains(u"Get_");
@@ -119,12 +119,14 @@ void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
 
 ScriptGenerator::ScriptGenerator(SceneTree& tree) : m_tree(tree) {}
 
-TextChunks ScriptGenerator::GenerateScriptChunks(const SceneTree& tree)
+TextChunks ScriptGenerator::GenerateScriptChunks(const SceneTree& tree, QDeadlineTimer deadline)
 {
     ScriptTexts texts;
     texts.listenerSetup.append(listenerSetupOpening);
     const int count = tree.count();
     for (int index = 1; index <= count; ++index) {
+        if (index % 256 == 0 && deadline.hasExpired())
+            throw Failure("The script was not done in time");
         if (!tree.checked(index))
             continue;
         try {

@@ -1,16 +1,20 @@
 #include "BatchOptions.h"
 
+#include <limits>
+
 namespace vendrel {
 
 QString BatchOptions::usage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  x3d-vendrel-batch tree [--named] [--timeout S] WORLD\n"
+        "  x3d-vendrel-batch tree [--named] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
-        "                           [-o OUT [--with-host]] [--timeout S] WORLD\n"
-        "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
-        "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
+        "                           [-o OUT [--with-host]] [--timeout S] [--max-items N] WORLD\n"
+        "  x3d-vendrel-batch sweep [--timeout S] [--max-items N] DIR\n"
+        "Options: --timeout S ends a world whose load, tree and script are not done after S seconds\n"
+        "         (default 60);\n"
+        "         --max-items N stops the tree at N items (default 5000000);\n"
         "         --allow-network lets a local world's page fetch the http(s) material it names;\n"
         "         --verbose shows the page's console, for tree the load and tree times, and for script\n"
         "         the number of ticked items and the script's size.\n"
@@ -20,7 +24,7 @@ QString BatchOptions::usage()
         "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output;\n"
         "        --with-host also writes vendrel-host.js, the library a page needs to run it, beside OUT.\n"
         "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
-        "             3 the world could not be loaded.\n"
+        "             3 the world could not be loaded, or its tree or script not made in time.\n"
         "Without a display, a virtual one (Xvfb) is started for the run. A name after \"--\" is taken\n"
         "as the world or folder even when it starts with \"-\".\n");
 }
@@ -70,6 +74,12 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             *into = arguments[++i];
             return true;
         };
+        // The next argument as a whole number from 1 to `most`.
+        auto number = [&](int* into, int most) {
+            QString text;
+            bool ok = false;
+            return value(&text) && (*into = text.toInt(&ok), ok) && *into >= 1 && *into <= most;
+        };
         if (a == u"--named" && !sweep) {
             options.named = true;
         } else if (a == u"--get" && script) {
@@ -96,11 +106,11 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
         } else if (a == u"--with-host" && script) {
             options.withHost = true;
         } else if (a == u"--timeout") {
-            QString text;
-            bool ok = false;
-            if (!value(&text) || (options.timeoutSeconds = text.toInt(&ok), !ok) ||
-                options.timeoutSeconds <= 0 || options.timeoutSeconds > 86400)
+            if (!number(&options.timeoutSeconds, 86400))
                 return bad(QStringLiteral("--timeout needs a number of seconds (1 to 86400)"));
+        } else if (a == u"--max-items") {
+            if (!number(&options.maxItems, std::numeric_limits<int>::max()))
+                return bad(QStringLiteral("--max-items needs a number of items (1 to 2147483647)"));
         } else {
             return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
         }

@@ -25,9 +25,10 @@ struct BatchOptions
     QStringList selectNames;
     QString selectionsFile;
     QString output;
-    bool withHost = false; ///< vendrel-host.js goes beside the script
-    QString target;        ///< the world, or the folder for sweep
-    int timeoutSeconds = 60;
+    bool withHost = false;   ///< vendrel-host.js goes beside the script
+    QString target;          ///< the world, or the folder for sweep
+    int timeoutSeconds = 60; ///< for the load, the walk and the script together
+    int maxItems = 5'000'000;
     bool verbose = false;
     bool allowNetwork = false; ///< a local world's page may fetch web material
 

@@ -44,21 +44,20 @@ function isNode(value) {
 
 // Visits the nodes in the order the tool's tree lists them: the root nodes, then below each node, field
 // by field, the elements of "children" and the node of every SFNode field that is not inputOnly. A node
-// met again below itself is listed but not walked, and of two nodes with the same place (an element and
-// an SFNode field of the same number) only the first. `visit(node, owner, prefix)` gets every walked
-// node with the DEF name of its nearest named ancestor (`owner`, "" when none) and, for an unnamed node
-// with an owner, the text its fields' node paths start with ("T1_Shape_Appearance"); a result other
-// than undefined ends the walk and is returned.
+// met again below itself is listed but not walked, and of two nodes with the same place only the first.
+// `visit(node, owner, prefix)` gets every walked node with the DEF name of its nearest named ancestor
+// (`owner`, "" when none) and, for an unnamed node with an owner, the text its fields' node paths start
+// with ("T1_Shape_Appearance"); a result other than undefined ends the walk and is returned.
 function walk(scene, visit) {
    const C = X3D.X3DConstants;
    const places = new Set();
    const ancestors = new Set();
    const stack = [];
 
-   function enter(value, parentKey, n, parent) {
+   function enter(value, parentKey, n, parent, heldByField) {
       if (!isNode(value))
          return undefined;
-      const key = parentKey + "_" + n;
+      const key = parentKey + (heldByField ? "_f" : "_") + n;
       if (places.has(key))
          return undefined;
       places.add(key);
@@ -80,13 +79,13 @@ function walk(scene, visit) {
 
    const roots = scene.rootNodes;
    for (let i = 0; i < roots.length; ++i) {
-      let found = enter(roots[i], "Root", i, null);
+      let found = enter(roots[i], "Root", i, null, false);
       while (!found && stack.length) {
          const frame = stack[stack.length - 1];
          if (frame.children) {
             if (frame.c < frame.children.length) {
                const c = frame.c++;
-               found = enter(frame.children[c], frame.key, c, frame);
+               found = enter(frame.children[c], frame.key, c, frame, false);
             } else {
                frame.children = null;
                ++frame.j;
@@ -111,7 +110,7 @@ function walk(scene, visit) {
                continue;
             }
             if (definition.accessType !== C.inputOnly && definition.dataType === C.SFNode)
-               found = enter(frame.node[definition.name], frame.key, frame.j, frame);
+               found = enter(frame.node[definition.name], frame.key, frame.j, frame, true);
          } catch (e) {
             // the tree skips this field
          }
