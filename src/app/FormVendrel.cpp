@@ -10,6 +10,7 @@
 #include "load/LoadCommand.h"
 #include "persistence/RecentWorlds.h"
 #include "persistence/SelectionsFile.h"
+#include "platform/HostLibrary.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFileDialog.h"
 #include "platform/QtMessageBox.h"
@@ -178,6 +179,10 @@ void FormVendrel::makeMenus()
                QStringLiteral("Load Selections..."), Qt::Key_L, [this] { LoadSelections_Click(); });
     worldEntry(WorldMenuEntry::FileSaveSel, fileMenu, "FileSaveSel", QStringLiteral("Save Selections..."),
                Qt::Key_S, [this] { FileSaveSel_Click(); });
+    // Remembered in the settings: whether "Create SAI JavaScript" also writes the host library.
+    m_alsoWriteHost = addMenuAction(fileMenu, "AlsoWriteHost", QStringLiteral("Also write vendrel-host.js"),
+                                    {}, [this] { AlsoWriteHost_Click(); });
+    m_alsoWriteHost->setCheckable(true);
     fileMenu->addSeparator();
     QAction* quit =
         addMenuAction(fileMenu, "FileQuit", QStringLiteral("Quit"), QKeySequence::Quit, [this] { close(); });
@@ -217,6 +222,7 @@ void FormVendrel::setScriptEnabled(bool enabled)
 void FormVendrel::Form_Load()
 {
     m_ini.SetSettingsTarget();
+    m_alsoWriteHost->setChecked(m_ini.ReadINI(ModuleINI::settingsKeyWithHost, QString()) == u"1");
     m_textFileName->setText(m_load->lastAddress());
     m_load->attach();
 }
@@ -312,7 +318,19 @@ void FormVendrel::CommandLoad_Click()
 void FormVendrel::CommandGo_Click()
 {
     ScriptGenerator generator(m_tree);
-    generator.CommandGo_Click(m_textFileName->text(), *m_fileDialog);
+    QString written;
+    if (!generator.CommandGo_Click(m_textFileName->text(), *m_fileDialog, nullptr, &written) ||
+        !m_alsoWriteHost->isChecked())
+        return;
+    QString error;
+    if (!HostLibrary::writeBeside(written, &error))
+        m_messageBox->show(error);
+}
+
+void FormVendrel::AlsoWriteHost_Click()
+{
+    m_ini.WriteINI(ModuleINI::settingsKeyWithHost,
+                   m_alsoWriteHost->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FormVendrel::CheckAll_Click()

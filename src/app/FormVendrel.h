@@ -63,8 +63,11 @@ public:
     void CommandBrowse_Click();
     /// "Go": loads the address box's world (LoadCommand).
     void CommandLoad_Click();
-    /// "Create SAI JavaScript".
+    /// "Create SAI JavaScript"; with "Also write vendrel-host.js" ticked, the host library goes beside
+    /// the script.
     void CommandGo_Click();
+    /// File > "Also write vendrel-host.js": the tick is kept in the settings.
+    void AlsoWriteHost_Click();
     /// A click on "All": the tree is built anew.
     void CheckAll_Click();
     void FileSaveSel_Click();
@@ -126,6 +129,7 @@ private:
     QTreeView* m_treeView1 = nullptr;
     QCheckBox* m_checkAll = nullptr;
     QPushButton* m_commandGo = nullptr;
+    QAction* m_alsoWriteHost = nullptr;
     std::array<QAction*, 7> m_worldEntries{}; // by WorldMenuEntry
 };
 

@@ -25,10 +25,12 @@ namespace vendrel {
 class ModuleINI
 {
 public:
-    /// The program's settings: file, section, and the one key it holds (the address loaded last).
+    /// The program's settings: file, section, and its keys (the address loaded last, the host library tick).
     static inline const QString settingsFile = QStringLiteral("X3DVendrel");
     static inline const QString settingsSection = QStringLiteral("settings");
     static inline const QString settingsKeyFile = QStringLiteral("file");
+    /// "1" when the window writes vendrel-host.js beside every script it writes.
+    static inline const QString settingsKeyWithHost = QStringLiteral("withhost");
 
     using Entries = std::vector<std::pair<QString, QString>>;
 

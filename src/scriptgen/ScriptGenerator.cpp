@@ -177,7 +177,8 @@ QString ScriptGenerator::InitialFileName(const QString& addressText)
     return InitialFileName(addressText, QDir::currentPath());
 }
 
-bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error)
+bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error,
+                                      QString* writtenTo)
 {
     const TextChunks script = GenerateScriptChunks(m_tree);
 
@@ -189,8 +190,11 @@ bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& di
         return false;
 
     QString reason;
-    if (FileWriter::write(*fileName, script.pieces(), &reason))
+    if (FileWriter::write(*fileName, script.pieces(), &reason)) {
+        if (writtenTo)
+            *writtenTo = *fileName;
         return true;
+    }
     if (error)
         *error = u"Couldn't write " % *fileName % u": " % reason;
     return false;

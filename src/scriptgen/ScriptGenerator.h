@@ -24,7 +24,9 @@ public:
     /// file. Cancel ends it with nothing written; a failure to write ends it without a message and leaves
     /// any earlier file of that name as it was. Returns whether the file was written; on a failure to
     /// write, `error` (unless null) gets a sentence for the user that names the file and the reason.
-    bool CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error = nullptr);
+    /// `writtenTo` (unless null) gets the name of the file written.
+    bool CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error = nullptr,
+                         QString* writtenTo = nullptr);
 
     /// The whole file's text for the items of `tree` ticked now, with CR LF line ends. Reads the tree
     /// and the items' fields only; an item that fails keeps what it had added and the visit goes on.

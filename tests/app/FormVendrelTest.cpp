@@ -120,7 +120,7 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
               QStringList({"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
                            "Create SAI JavaScript off",
                            "File, Open , Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
-                           "Ctrl+S off,  , Quit Ctrl+Q",
+                           "Ctrl+S off, Also write vendrel-host.js ,  , Quit Ctrl+Q",
                            "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
                            "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off",
                            "About"}));
@@ -148,12 +148,13 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     dialogs.answers = {"t1.wrl", folder.filePath("t1.js"), folder.filePath("s"), folder.filePath("s")};
     choose("FileOpen");
     EXPECT_EQ(control<QLineEdit>("TextFileName")->text(), QDir::current().absoluteFilePath("t1.wrl"));
-    for (const char* entry : {"SelectAllGet", "SelectAllOn", "SelectAllSet"})
+    for (const char* entry : {"SelectAllGet", "SelectAllOn", "SelectAllSet", "AlsoWriteHost"})
         choose(entry);
     QTest::mouseClick(control("CommandGo"), Qt::LeftButton);
     QFile script(folder.filePath("t1.js"));
     ASSERT_TRUE(script.open(QIODevice::ReadOnly));
     EXPECT_EQ(script.readAll(), test::workedExampleT1().toUtf8());
+    EXPECT_TRUE(QFile::exists(folder.filePath("vendrel-host.js"))) << "ticked, the library goes beside it";
     choose("FileSaveSel");
     choose("DeselectAll");
     EXPECT_EQ(ticked(), QStringList());
@@ -186,6 +187,7 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     form.reset();
     start();
     EXPECT_EQ(control<QLineEdit>("TextFileName")->text(), "names.wrl") << "offered again, not loaded";
+    EXPECT_TRUE(control<QAction>("AlsoWriteHost")->isChecked()) << "the tick is remembered";
     EXPECT_EQ(form->tree().count(), 0);
 }
 

@@ -2,7 +2,9 @@
 #include "CountingEventPump.h"
 #include "ScriptTicks.h"
 #include "TextTree.h"
+#include "core/FileReader.h"
 #include "persistence/ModuleINI.h"
+#include "platform/HostLibrary.h"
 #include "scene/SceneTree.h"
 
 #include <QDir>
@@ -67,11 +69,11 @@ TEST(BatchOptions, ReadsEachCommandsOptions)
     QString error;
     auto options = BatchOptions::parse({"script", "--get", "--on", "--select", "T1", "--select", "M", "-o",
                                         "out.js", "--selections", "a.x3ds", "--named", "--timeout", "5",
-                                        "--max-items", "70", "w.wrl"},
+                                        "--max-items", "70", "--with-host", "w.wrl"},
                                        &error);
     ASSERT_TRUE(options) << error.toStdString();
     EXPECT_EQ(options->command, BatchOptions::Command::Script);
-    EXPECT_TRUE(options->get && options->on && options->named);
+    EXPECT_TRUE(options->get && options->on && options->named && options->withHost);
     EXPECT_FALSE(options->set);
     EXPECT_EQ(options->selectNames, QStringList({"T1", "M"}));
     EXPECT_EQ(options->output, "out.js");
@@ -108,6 +110,8 @@ TEST(BatchOptions, BadUsageIsRefusedWithAReason)
         {"sweep", "--max-items", "3000000000", "dir"},
         {"script", "--select"},
         {"script", "-o", "", "w.wrl"},
+        {"script", "--with-host", "w.wrl"}, // there is no folder to write it to
+        {"tree", "--with-host", "w.wrl"},
         {"script", "--selections", "", "w.wrl"},
         {"tree", "-w.wrl"},
         {"tree", "--", "a.wrl", "b.wrl"},
@@ -259,6 +263,9 @@ TEST(BatchTool, EachOutcomeHasItsExitStatusAndAFailureItsMessage)
         {{"tree"}, 2},
         {{"sweep", world("xml.x3d")}, 2}, // not a folder
         {{"script", "--get", "-o", folder.filePath(QStringLiteral("no/such/out.js")), world("xml.x3d")}, 2},
+        {{"script", "-o", folder.filePath(QStringLiteral("vendrel-host.js")), "--with-host",
+          world("xml.x3d")},
+         2},
         {{"tree", world("missing.wrl")}, 3},
     };
     for (const auto& row : rows) {
@@ -266,6 +273,15 @@ TEST(BatchTool, EachOutcomeHasItsExitStatusAndAFailureItsMessage)
         EXPECT_EQ(run.status, row.status) << row.arguments.join(u' ').toStdString();
         EXPECT_EQ(run.err.isEmpty(), row.status == 0) << run.err.toStdString();
     }
+    EXPECT_EQ(
+        batch({"script", "-o", folder.filePath(QStringLiteral("out.js")), "--with-host", world("xml.x3d")})
+            .status,
+        0);
+    QByteArray shipped;
+    QByteArray beside;
+    ASSERT_TRUE(FileReader::read(HostLibrary::path(), shipped, nullptr));
+    ASSERT_TRUE(FileReader::read(folder.filePath(HostLibrary::fileName), beside, nullptr));
+    EXPECT_EQ(beside, shipped) << "--with-host puts the library beside the script";
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "CountingEventPump.h"
 #include "RecordingMessageBox.h"
-#include "WebEngineForTests.h"
+#include "SharedXiteBrowser.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteLoadWaiter.h"
 #include "platform/XiteUrlSchemeHandler.h"
@@ -23,32 +23,14 @@ namespace {
 using Result = XiteLoadWaiter::Result;
 using test::world;
 
-/// One browser and view for the whole suite: starting the web engine is the slow part.
-class XiteBrowserTest : public testing::Test
+class XiteBrowserTest : public test::SharedXiteBrowser
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            return; // the offscreen platform has no WebGL
-        browser = XiteBrowser::create();
-        if (!browser)
-            return;
-        view = new X3DBrowserView(browser);
-        view->resize(320, 240);
-        view->show();
-    }
-    static void TearDownTestSuite()
-    {
-        delete view;
-        view = nullptr;
-        browser.reset();
-    }
     void SetUp() override
     {
-        if (!browser)
-            GTEST_SKIP() << "needs a display with WebGL and the X_ITE files";
-        waiter = std::make_unique<XiteLoadWaiter>(*browser);
+        SharedXiteBrowser::SetUp();
+        if (!IsSkipped())
+            waiter = std::make_unique<XiteLoadWaiter>(*browser);
     }
     void TearDown() override { waiter.reset(); }
 
@@ -83,8 +65,6 @@ protected:
         return lines;
     }
 
-    static inline std::shared_ptr<XiteBrowser> browser;
-    static inline X3DBrowserView* view = nullptr;
     std::unique_ptr<XiteLoadWaiter> waiter;
     test::RecordingMessageBox messages;
     test::CountingEventPump events;

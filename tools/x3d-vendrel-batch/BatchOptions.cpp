@@ -10,7 +10,7 @@ QString BatchOptions::usage()
         "Usage:\n"
         "  x3d-vendrel-batch tree [--named] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
-        "                           [-o OUT] [--timeout S] [--max-items N] WORLD\n"
+        "                           [-o OUT [--with-host]] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] [--max-items N] DIR\n"
         "Options: --timeout S ends a world whose load, tree and script are not done after S seconds\n"
         "         (default 60);\n"
@@ -21,7 +21,8 @@ QString BatchOptions::usage()
         "Script: --get, --set and --on tick every Get_, Set_ or On_ item (\"Select All Get\", ...);\n"
         "        with --select they tick only those kinds among the items whose text contains NAME;\n"
         "        --selections ticks the items a selections file (.x3ds) lists, as \"Load Selections...\";\n"
-        "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output.\n"
+        "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output;\n"
+        "        --with-host also writes vendrel-host.js, the library a page needs to run it, beside OUT.\n"
         "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
         "             3 the world could not be loaded, or its tree or script not made in time.\n"
         "Without a display, a virtual one (Xvfb) is started for the run. A name after \"--\" is taken\n"
@@ -102,6 +103,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
         } else if (a == u"-o" && script) {
             if (!value(&options.output) || options.output.isEmpty())
                 return bad(QStringLiteral("-o needs a file"));
+        } else if (a == u"--with-host" && script) {
+            options.withHost = true;
         } else if (a == u"--timeout") {
             if (!number(&options.timeoutSeconds, 86400))
                 return bad(QStringLiteral("--timeout needs a number of seconds (1 to 86400)"));
@@ -112,6 +115,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
         }
     }
+    if (options.withHost && options.output.isEmpty())
+        return bad(QStringLiteral("--with-host needs -o"));
     if (options.target.isEmpty())
         return bad(sweep ? QStringLiteral("No folder given") : QStringLiteral("No world given"));
     return options;

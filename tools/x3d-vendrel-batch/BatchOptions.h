@@ -25,6 +25,7 @@ struct BatchOptions
     QStringList selectNames;
     QString selectionsFile;
     QString output;
+    bool withHost = false;   ///< vendrel-host.js goes beside the script
     QString target;          ///< the world, or the folder for sweep
     int timeoutSeconds = 60; ///< for the load, the walk and the script together
     int maxItems = 5'000'000;

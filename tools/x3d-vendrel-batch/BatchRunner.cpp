@@ -6,6 +6,7 @@
 #include "core/IdleEventPump.h"
 #include "core/MessageBox.h"
 #include "persistence/ModuleINI.h"
+#include "platform/HostLibrary.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteBrowser.h"
 #include "scene/ModuleOrva.h"
@@ -318,6 +319,10 @@ int BatchRunner::script(const BatchOptions& options)
         return writeToStandardOutput(script);
     if (!FileWriter::write(options.output, script.pieces(), &error)) {
         m_err << "Couldn't write the script to " << options.output << ": " << error << Qt::endl;
+        return 2;
+    }
+    if (options.withHost && !HostLibrary::writeBeside(options.output, &error)) {
+        m_err << error << Qt::endl;
         return 2;
     }
     return 0;

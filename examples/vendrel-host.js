@@ -1,0 +1,1 @@
+../src/platform/web/vendrel-host.js
