@@ -11,6 +11,7 @@
 #include "scene/ModuleOrva.h"
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
+#include "scriptgen/ScriptCheck.h"
 #include "scriptgen/ScriptGenerator.h"
 
 #include <QDir>
@@ -169,7 +170,7 @@ int BatchRunner::run(const BatchOptions& options)
         m_err << "Not a folder: " << options.target << Qt::endl;
         return 2;
     }
-    if (options.command == BatchOptions::Command::Script) {
+    if (options.command == BatchOptions::Command::Script || options.command == BatchOptions::Command::Check) {
         const QString problem = scriptFileProblem(options);
         if (!problem.isEmpty()) {
             m_err << problem << Qt::endl;
@@ -199,6 +200,7 @@ int BatchRunner::run(const BatchOptions& options)
     case BatchOptions::Command::Sweep:
         return sweep(options);
     case BatchOptions::Command::Script:
+    case BatchOptions::Command::Check:
         return script(options);
     case BatchOptions::Command::Help:
         break;
@@ -286,6 +288,8 @@ int BatchRunner::script(const BatchOptions& options)
         return 2;
     }
 
+    if (options.command == BatchOptions::Command::Check)
+        return check(options, tree);
     const TextChunks script = ScriptGenerator::GenerateScriptChunks(tree);
     if (options.verbose) {
         int ticked = 0;
@@ -294,13 +298,30 @@ int BatchRunner::script(const BatchOptions& options)
         m_err << ticked << " of " << tree.count() << " items ticked; the script has " << script.size()
               << " bytes" << Qt::endl;
     }
-    if (options.output.isEmpty())
-        return writeToStandardOutput(script);
-    if (!FileWriter::write(options.output, script.pieces(), &error)) {
+    if (options.output.isEmpty()) {
+        if (const int status = writeToStandardOutput(script); status != 0)
+            return status;
+    } else if (!FileWriter::write(options.output, script.pieces(), &error)) {
         m_err << "Couldn't write the script to " << options.output << ": " << error << Qt::endl;
         return 2;
     }
-    return 0;
+    return check(options, tree);
+}
+
+int BatchRunner::check(const BatchOptions& options, const SceneTree& tree)
+{
+    QElapsedTimer time;
+    time.start();
+    const ScriptCheck::Result result = ScriptCheck::run(tree);
+    const qint64 checkMs = time.elapsed();
+    for (const ScriptCheck::Finding& finding : result.findings)
+        m_err << "warning: " << ScriptCheck::describe(tree, finding) << '\n';
+    if (options.verbose)
+        m_err << "The check took " << checkMs << " ms" << '\n';
+    m_err.flush();
+    if (options.command == BatchOptions::Command::Check)
+        m_out << result.functions << " functions, " << result.findings.size() << " warnings" << Qt::endl;
+    return options.strict && !result.findings.empty() ? 4 : 0;
 }
 
 int BatchRunner::writeToStandardOutput(const TextChunks& script)
