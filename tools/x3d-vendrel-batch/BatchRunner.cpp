@@ -75,6 +75,14 @@ QString scriptFileProblem(const BatchOptions& options)
     return {};
 }
 
+int tickedItems(const SceneTree& tree)
+{
+    int ticked = 0;
+    for (int i = 1; i <= tree.count(); ++i)
+        ticked += tree.checked(i) ? 1 : 0;
+    return ticked;
+}
+
 const char* resultWord(XiteLoadWaiter::Result result)
 {
     switch (result) {
@@ -292,11 +300,8 @@ int BatchRunner::script(const BatchOptions& options)
         return check(options, tree);
     const TextChunks script = ScriptGenerator::GenerateScriptChunks(tree);
     if (options.verbose) {
-        int ticked = 0;
-        for (int i = 1; i <= tree.count(); ++i)
-            ticked += tree.checked(i) ? 1 : 0;
-        m_err << ticked << " of " << tree.count() << " items ticked; the script has " << script.size()
-              << " bytes" << Qt::endl;
+        m_err << tickedItems(tree) << " of " << tree.count() << " items ticked; the script has "
+              << script.size() << " bytes" << Qt::endl;
     }
     if (options.output.isEmpty()) {
         if (const int status = writeToStandardOutput(script); status != 0)
@@ -313,11 +318,13 @@ int BatchRunner::check(const BatchOptions& options, const SceneTree& tree)
     QElapsedTimer time;
     time.start();
     const ScriptCheck::Result result = ScriptCheck::run(tree);
-    const qint64 checkMs = time.elapsed();
+    const double checkMs = double(time.nsecsElapsed()) / 1e6;
     for (const ScriptCheck::Finding& finding : result.findings)
         m_err << "warning: " << ScriptCheck::describe(tree, finding) << '\n';
-    if (options.verbose)
-        m_err << "The check took " << checkMs << " ms" << '\n';
+    if (options.verbose) {
+        m_err << "The check of " << tickedItems(tree) << " ticked items took "
+              << QString::number(checkMs, 'f', 1) << " ms" << '\n';
+    }
     m_err.flush();
     if (options.command == BatchOptions::Command::Check)
         m_out << result.functions << " functions, " << result.findings.size() << " warnings" << Qt::endl;
