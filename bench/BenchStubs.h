@@ -10,6 +10,7 @@ class NoMessages : public MessageBox
 {
 public:
     void show(const QString&) override {}
+    bool ask(const QString&) override { return false; }
 };
 
 } // namespace vendrel::bench

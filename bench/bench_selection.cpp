@@ -98,7 +98,7 @@ void BM_FindNextToTheEnd(benchmark::State& state)
 {
     SceneTree tree;
     fill(tree, int(state.range(0)));
-    const QString last = tree.text(tree.count()).toString();
+    const QString last = tree.text(tree.count());
     IdleEventPump events;
     TreeSearch search(tree, events);
     for (auto _ : state) {

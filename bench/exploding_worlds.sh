@@ -40,6 +40,6 @@ WORLD
 } > "$dir/use.x3dv"
 
 for world in chain use; do
-  /usr/bin/time -f "$world: %e s, %M KB peak" "$tool" tree --timeout 600 "$dir/$world.x3dv" \
+  /usr/bin/time -f "$world: %e s, %M KB peak" "$tool" tree --verbose --timeout 600 "$dir/$world.x3dv" \
     2> >(grep -v XDG_RUNTIME_DIR >&2) | wc -l | sed "s/^/$world: items /"
 done

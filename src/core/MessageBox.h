@@ -4,13 +4,14 @@
 
 namespace vendrel {
 
-/// A modal message with only an OK button and the application's title. `show` returns once the user
-/// has closed it; the caller then goes on.
+/// A modal message with the application's title. `show` has only an OK button and returns once the user
+/// has closed it; the caller then goes on. `ask` has Yes and No and says whether the user chose Yes.
 class MessageBox
 {
 public:
     virtual ~MessageBox() = default;
     virtual void show(const QString& text) = 0;
+    virtual bool ask(const QString& question) = 0;
 };
 
 } // namespace vendrel

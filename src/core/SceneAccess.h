@@ -84,6 +84,8 @@ class X3DBrowserListener
 public:
     virtual ~X3DBrowserListener() = default;
     virtual void browserChanged(int evnt) = 0;
+    /// A local world asked for material from the web `host`, which the user has not let it reach.
+    virtual void webRefused(const QString& host) { (void)host; }
 };
 
 class Browser
@@ -98,6 +100,8 @@ public:
     virtual void removeBrowserListener(X3DBrowserListener* listener) = 0;
     /// Why the last load failed, as the browser puts it; "" when it gives no reason.
     virtual QString lastError() const { return {}; }
+    /// Lets the world shown now reach the web `host` for the rest of the session.
+    virtual void allowWebHost(const QString& host) { (void)host; }
 };
 
 } // namespace vendrel

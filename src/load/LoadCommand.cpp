@@ -44,6 +44,9 @@ void LoadCommand::attach()
     }
     m_attached = m_orva.browser;
     m_attached->addBrowserListener(&m_listener);
+    m_listener.onWebRefused = [this](const QString& host) {
+        webRefused(host);
+    };
     EnableMenus(m_controls, false);
 }
 
@@ -67,13 +70,33 @@ LoadCommand::Outcome LoadCommand::load(const QString& address)
     if (!m_orva.browser)
         return fail(noBrowserMessage);
     const int serial = ++m_serial;
+    m_address = address;
+    m_reload = false;
     if (const std::optional<QString> refused = request(address))
         return fail(*refused);
     const Outcome waited = wait(serial, address);
     if (waited != Outcome::Loaded)
         return waited;
     adopt();
+    if (m_reload && serial == m_serial)
+        return load(address);
     return Outcome::Loaded;
+}
+
+void LoadCommand::webRefused(const QString& host)
+{
+    const QString asked = m_address + u'\n' + host;
+    if (m_address.isEmpty() || m_asked.contains(asked))
+        return;
+    m_asked.insert(asked);
+    if (!m_messages.ask(webHostQuestion.arg(m_address, host)))
+        return;
+    m_orva.browser->allowWebHost(host);
+    // What the world fetched has failed already: it shows the material once loaded again.
+    if (isLoading())
+        m_reload = true;
+    else
+        load(m_address);
 }
 
 std::optional<QString> LoadCommand::request(const QString& address)

@@ -2,6 +2,7 @@
 
 #include "scene/OrvaListener.h"
 
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -64,12 +65,16 @@ public:
     /// Whether a load is waiting for its world.
     bool isLoading() const { return m_waiting > 0; }
 
+    static inline const QString webHostQuestion = QStringLiteral(
+        "The world %1 asks for material from %2 on the web.\nLet it reach %2 for this session?");
+
 private:
     std::optional<QString> request(const QString& address);
     Outcome wait(int serial, const QString& address);
     void adopt();
     Outcome fail(const QString& message);
     Outcome keepShownWorld(Outcome outcome);
+    void webRefused(const QString& host);
 
     ModuleOrva& m_orva;
     SceneWalker& m_walker;
@@ -84,6 +89,9 @@ private:
     int m_serial = 0;                                                         // of the latest load
     int m_abandonedUpTo = 0;
     int m_waiting = 0;
+    QString m_address;     // of the latest load
+    QSet<QString> m_asked; // address + "\n" + host, asked once a session
+    bool m_reload = false; // the latest load's world is to load again, with a host allowed
 };
 
 } // namespace vendrel

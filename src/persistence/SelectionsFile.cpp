@@ -40,7 +40,7 @@ public:
             return 0;
         if (m_generation != m_tree.generation() || m_count != m_tree.count())
             rebuild();
-        const auto found = m_positions.constFind(QStringView(text));
+        const auto found = m_positions.constFind(text);
         if (found == m_positions.cend())
             return 0;
         const auto next = std::upper_bound(found->begin(), found->end(), after);
@@ -60,7 +60,7 @@ private:
     }
 
     const SceneTree& m_tree;
-    QHash<QStringView, std::vector<int>> m_positions;
+    QHash<QString, std::vector<int>> m_positions;
     std::uint64_t m_generation = 0;
     int m_count = -1;
 };
@@ -86,7 +86,7 @@ bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDial
         const int count = tree.count();
         for (int i = 1; i <= count; ++i) {
             if (tree.checked(i))
-                entries.emplace_back(keyPrefix + QString::number(i), tree.text(i).toString());
+                entries.emplace_back(keyPrefix + QString::number(i), tree.text(i));
         }
         // One write for the whole section: a section of many entries is not rewritten once per entry.
         QString reason;

@@ -13,4 +13,13 @@ void QtMessageBox::show(const QString& text)
     box.exec();
 }
 
+bool QtMessageBox::ask(const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
+                    QMessageBox::Yes | QMessageBox::No, m_parent.data());
+    box.setObjectName(QStringLiteral("questionBox"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace vendrel

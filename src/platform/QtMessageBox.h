@@ -13,6 +13,7 @@ class QtMessageBox : public MessageBox
 public:
     explicit QtMessageBox(QWidget* parent = nullptr) : m_parent(parent) {}
     void show(const QString& text) override;
+    bool ask(const QString& question) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QUrl>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -108,7 +109,19 @@ void XiteBrowser::makePage()
     m_handler = new XiteUrlSchemeHandler(m_webFolder, m_webAccess, m_profile);
     m_handler->setWorld(m_worldFile);
     m_interceptor = new XiteRequestInterceptor(
-        m_webAccess, [this](const QString& host) { emit webRefused(host); }, m_profile);
+        m_webAccess,
+        [this](const QString& host) {
+            emit webRefused(host);
+            // Told later, so a listener may ask the user and load again.
+            QTimer::singleShot(0, this, [this, host] {
+                const std::vector<X3DBrowserListener*> listeners = m_listeners;
+                for (X3DBrowserListener* listener : listeners) {
+                    if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+                        listener->webRefused(host);
+                }
+            });
+        },
+        m_profile);
     m_profile->setUrlRequestInterceptor(m_interceptor);
     m_profile->installUrlSchemeHandler(XiteUrlSchemeHandler::scheme(), m_handler);
 

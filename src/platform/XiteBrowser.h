@@ -78,7 +78,7 @@ public:
 
     /// Lets the world shown now reach `host` through the tool for the rest of the session; a reload shows
     /// what it fetches from there.
-    void allowWebHost(const QString& host) { m_webAccess.allow(host); }
+    void allowWebHost(const QString& host) override { m_webAccess.allow(host); }
     /// Lets every world reach every web host (the batch tool's --allow-network).
     void allowAllWeb() { m_webAccess.allowAll(); }
 

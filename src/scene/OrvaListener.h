@@ -2,6 +2,8 @@
 
 #include "core/SceneAccess.h"
 
+#include <functional>
+
 namespace vendrel {
 
 /// Remembers what the browser reported about the world it was asked for: event 0 (loaded) sets
@@ -11,9 +13,15 @@ class OrvaListener : public X3DBrowserListener
 {
 public:
     void browserChanged(int evnt) override;
+    void webRefused(const QString& host) override
+    {
+        if (onWebRefused)
+            onWebRefused(host);
+    }
 
     bool bWorldLoaded = false;
     bool bLoadFailed = false;
+    std::function<void(const QString&)> onWebRefused;
 };
 
 } // namespace vendrel

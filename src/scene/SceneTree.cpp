@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
-
-#include <QHashFunctions>
+#include <limits>
 
 namespace vendrel {
 
@@ -13,15 +12,48 @@ namespace {
 // Keys and texts live in large shared blocks: a million items must not cost a million string headers.
 constexpr std::size_t chunkChars = 32 * 1024;
 constexpr char16_t emptyText[] = u"";
+
+// Keys are hashed as polynomials in one multiplier, so the hash of head + base + tail follows from the
+// base's hash and the lengths: a key made from its parent's costs no walk over the parent's key.
+constexpr std::uint64_t multiplier = 0x100000001b3ULL;
+
+std::uint64_t power(std::uint64_t exponent)
+{
+    std::uint64_t result = 1;
+    std::uint64_t factor = multiplier;
+    for (; exponent != 0; exponent >>= 1) {
+        if (exponent & 1)
+            result *= factor;
+        factor *= factor;
+    }
+    return result;
+}
+
+std::uint64_t fold(std::uint64_t hash, QStringView text)
+{
+    for (const QChar c : text)
+        hash = hash * multiplier + c.unicode() + 1;
+    return hash;
+}
+
+std::uint32_t slotHash(std::uint64_t hash)
+{
+    return std::uint32_t(hash ^ (hash >> 32));
+}
 } // namespace
 
-SceneTree::SceneTree() = default;
+SceneTree::SceneTree()
+{
+    m_parts.push_back(Part{0, emptyText, 0, 0, 0, 0});
+}
+
 SceneTree::~SceneTree() = default;
 
 void SceneTree::clear()
 {
     m_slots.clear();
     m_items.clear();
+    m_parts.resize(1);
     m_childCache.clear();
     m_topLevel.clear();
     m_chunks.clear();
@@ -59,12 +91,79 @@ const char16_t* SceneTree::store(QStringView text)
     return stored;
 }
 
+SceneTree::PartId SceneTree::compose(QStringView head, PartId base, QStringView tail)
+{
+    if (base >= m_parts.size())
+        throw Failure("No part " + std::to_string(base));
+    const Part& inner = m_parts[base];
+    const std::uint64_t total = std::uint64_t(head.size()) + inner.length + std::uint64_t(tail.size());
+    if (total > std::numeric_limits<std::uint32_t>::max() ||
+        m_parts.size() >= std::numeric_limits<PartId>::max())
+        throw Failure("The text is too long");
+    if (head.isEmpty() && tail.isEmpty())
+        return base;
+
+    Part made{};
+    made.hash = fold(fold(0, head) * power(inner.length) + inner.hash, tail);
+    made.base = inner.length == 0 ? 0 : base;
+    made.length = std::uint32_t(total);
+    made.headLength = std::uint32_t(head.size());
+    made.tailLength = std::uint32_t(tail.size());
+    if (head.size() + tail.size() <= 64) {
+        char16_t joined[64];
+        std::copy(head.utf16(), head.utf16() + head.size(), joined);
+        std::copy(tail.utf16(), tail.utf16() + tail.size(), joined + head.size());
+        made.chars = store(QStringView(joined, head.size() + tail.size()));
+    } else {
+        made.chars = store(QString(head.toString() + tail));
+    }
+    m_parts.push_back(made);
+    return PartId(m_parts.size() - 1);
+}
+
+QString SceneTree::part(PartId id) const
+{
+    if (id >= m_parts.size())
+        throw Failure("No part " + std::to_string(id));
+    QString whole(qsizetype(m_parts[id].length), Qt::Uninitialized);
+    char16_t* begin = reinterpret_cast<char16_t*>(whole.data());
+    char16_t* end = begin + whole.size();
+    for (; id != 0; id = m_parts[id].base) {
+        const Part& p = m_parts[id];
+        begin = std::copy(p.chars, p.chars + p.headLength, begin);
+        end -= p.tailLength;
+        std::copy(p.chars + p.headLength, p.chars + p.headLength + p.tailLength, end);
+    }
+    return whole;
+}
+
+bool SceneTree::partEquals(PartId id, QStringView text) const
+{
+    if (m_parts[id].length != std::uint64_t(text.size()))
+        return false;
+    for (; id != 0; id = m_parts[id].base) {
+        const Part& p = m_parts[id];
+        const QStringView head(p.chars, p.headLength);
+        const QStringView tail(p.chars + p.headLength, p.tailLength);
+        if (!text.startsWith(head) || !text.endsWith(tail))
+            return false;
+        text = text.mid(head.size(), text.size() - head.size() - tail.size());
+    }
+    return true;
+}
+
+std::uint64_t SceneTree::hashOf(QStringView text) const
+{
+    return fold(0, text);
+}
+
 int SceneTree::add(QStringView parentKey, QStringView key, QStringView text)
 {
     int parentIndex = 0;
     if (!parentKey.isEmpty()) {
         // A walk adds the items of one node one after the other: look its key up once.
-        if (m_lastParent > 0 && m_lastParent <= count() && this->key(m_lastParent) == parentKey)
+        if (m_lastParent > 0 && m_lastParent <= count() &&
+            partEquals(m_items[m_lastParent - 1].key, parentKey))
             parentIndex = m_lastParent;
         else
             parentIndex = indexOfKey(parentKey);
@@ -72,14 +171,24 @@ int SceneTree::add(QStringView parentKey, QStringView key, QStringView text)
             throw Failure("No item with the key " + parentKey.toString().toStdString());
         m_lastParent = parentIndex;
     }
+    return add(parentIndex, compose(key), compose(text));
+}
+
+int SceneTree::add(int parentIndex, PartId key, PartId text)
+{
+    if (parentIndex != 0)
+        item(parentIndex);
+    if (key >= m_parts.size() || text >= m_parts.size())
+        throw Failure("No such part");
+    if (full())
+        throw Failure("The tree is full");
     const int index = int(m_items.size()) + 1;
     if ((std::size_t(index) + 1) * 2 > m_slots.size())
         growIndex();
-    const std::uint32_t hash = hashOf(key);
-    Slot& slot = findSlot(key, hash);
+    const std::uint64_t hash = m_parts[key].hash;
+    Slot& slot = const_cast<Slot&>(*findSlot(hash, {}, key));
     if (slot.index != 0)
-        throw Failure("Key is not unique: " + key.toString().toStdString());
-    const char16_t* storedKey = store(key);
+        throw Failure("Key is not unique: " + part(key).toStdString());
 
     int row;
     if (parentIndex == 0) {
@@ -91,14 +200,12 @@ int SceneTree::add(QStringView parentKey, QStringView key, QStringView text)
             cached->second.push_back(index);
     }
     Item created{};
-    created.key = storedKey;
-    created.keyLength = std::uint32_t(key.size());
-    created.text = store(text);
-    created.textLength = std::uint32_t(text.size());
+    created.key = key;
+    created.text = text;
     created.parent = parentIndex;
     created.row = row;
     m_items.push_back(std::move(created));
-    slot = Slot{hash, std::uint32_t(index)};
+    slot = Slot{slotHash(hash), std::uint32_t(index)};
 
     if (m_buildDepth == 0) {
         for (auto* observer : m_observers)
@@ -126,28 +233,21 @@ const std::vector<int>& SceneTree::childList(int index) const
     return m_childCache.emplace(index, std::move(children)).first->second;
 }
 
-std::uint32_t SceneTree::hashOf(QStringView key) const
+const SceneTree::Slot* SceneTree::findSlot(std::uint64_t hash, QStringView key, PartId keyPart) const
 {
-    return std::uint32_t(qHash(key, 0));
-}
-
-SceneTree::Slot& SceneTree::findSlot(QStringView key, std::uint32_t hash)
-{
-    return const_cast<Slot&>(*std::as_const(*this).findSlot(key, hash));
-}
-
-const SceneTree::Slot* SceneTree::findSlot(QStringView key, std::uint32_t hash) const
-{
+    const std::uint32_t wanted = slotHash(hash);
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    for (std::size_t at = wanted & mask;; at = (at + 1) & mask) {
         const Slot& slot = m_slots[at];
         if (slot.index == 0)
             return &slot;
-        if (slot.hash == hash) {
-            const Item& candidate = m_items[slot.index - 1];
-            if (QStringView(candidate.key, candidate.keyLength) == key)
-                return &slot;
-        }
+        if (slot.hash != wanted)
+            continue;
+        const PartId candidate = m_items[slot.index - 1].key;
+        if (keyPart == 0 ? partEquals(candidate, key)
+                         : candidate == keyPart ||
+                               (m_parts[candidate].hash == hash && partEquals(candidate, part(keyPart))))
+            return &slot;
     }
 }
 
@@ -170,7 +270,7 @@ int SceneTree::indexOfKey(QStringView key) const
 {
     if (m_slots.empty())
         return 0;
-    return int(findSlot(key, hashOf(key))->index);
+    return int(findSlot(hashOf(key), key)->index);
 }
 
 const SceneTree::Item& SceneTree::item(int index) const
@@ -185,16 +285,24 @@ SceneTree::Item& SceneTree::item(int index)
     return const_cast<Item&>(std::as_const(*this).item(index));
 }
 
-QStringView SceneTree::key(int index) const
+QString SceneTree::key(int index) const
 {
-    const Item& it = item(index);
-    return QStringView(it.key, it.keyLength);
+    return part(item(index).key);
 }
 
-QStringView SceneTree::text(int index) const
+QString SceneTree::text(int index) const
 {
-    const Item& it = item(index);
-    return QStringView(it.text, it.textLength);
+    return part(item(index).text);
+}
+
+SceneTree::PartId SceneTree::keyPart(int index) const
+{
+    return item(index).key;
+}
+
+SceneTree::PartId SceneTree::textPart(int index) const
+{
+    return item(index).text;
 }
 
 int SceneTree::parent(int index) const
@@ -222,15 +330,10 @@ FieldRef SceneTree::tagField(int index) const
     return std::dynamic_pointer_cast<SceneField>(tag(index));
 }
 
-std::optional<SceneTree::NamedAncestor>
-SceneTree::namedAncestor(int from, QStringView fieldName, const std::function<bool(int)>& beforeStep) const
+std::optional<SceneTree::NamedAncestor> SceneTree::namedAncestor(int from, QStringView fieldName) const
 {
-    // The texts are views into the tree, valid as long as it is not rebuilt; `beforeStep` reports a
-    // rebuild by stopping the climb.
-    std::vector<QStringView> between; // nearest first
+    std::vector<QString> between; // nearest first
     for (int current = from; current != 0; current = parent(current)) {
-        if (beforeStep && !beforeStep(current))
-            return std::nullopt;
         const NodeRef node = tagNode(current);
         if (!node)
             return std::nullopt;

@@ -2,10 +2,10 @@
 
 #include "core/SceneAccess.h"
 
+#include <QString>
 #include <QStringView>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -21,10 +21,16 @@ class SceneTreeObserver;
 /// throws Failure when no item has it, so a command that let events run (and may have seen the tree
 /// rebuilt meanwhile) cannot reach a stale item.
 ///
-/// Keys and texts are handed out as views that stay valid until the next clear().
+/// Keys and texts are stored as parts: a short head, the whole of an earlier part and a short tail. A
+/// deep chain of nodes, whose keys and texts each extend their parent's, so costs memory linear in its
+/// depth. The tree holds at most itemLimit() items.
 class SceneTree
 {
 public:
+    /// A stored string; 0 is the empty one. Valid until the next clear().
+    using PartId = std::uint32_t;
+    static constexpr int defaultItemLimit = 5'000'000;
+
     SceneTree();
     ~SceneTree();
     SceneTree(const SceneTree&) = delete;
@@ -33,17 +39,30 @@ public:
     /// Removes every item.
     void clear();
 
-    /// Appends an item as the last child of the item keyed `parentKey`, or as a top-level item when
-    /// `parentKey` is empty, and returns its index. Fails when `key` is already in the tree or
-    /// `parentKey` is not.
+    /// Stores head + part(base) + tail and returns its id.
+    PartId compose(QStringView head, PartId base = 0, QStringView tail = {});
+    /// The string a part holds.
+    QString part(PartId id) const;
+
+    /// Appends an item as the last child of item `parentIndex` (0: a top-level item) and returns its
+    /// index. Fails when the key is already in the tree, the parent is not, or the tree is full.
+    int add(int parentIndex, PartId key, PartId text);
+    /// The same with the parent given by its key (empty: top level) and key and text given whole.
     int add(QStringView parentKey, QStringView key, QStringView text);
 
     int count() const { return int(m_items.size()); }
     /// Index of the item with this key; 0 when there is none.
     int indexOfKey(QStringView key) const;
 
-    QStringView key(int index) const;
-    QStringView text(int index) const;
+    /// How many items the tree takes; add() fails beyond it. It stays through clear().
+    int itemLimit() const { return m_itemLimit; }
+    void setItemLimit(int limit) { m_itemLimit = limit; }
+    bool full() const { return count() >= m_itemLimit; }
+
+    QString key(int index) const;
+    QString text(int index) const;
+    PartId keyPart(int index) const;
+    PartId textPart(int index) const;
     /// Index of the item's parent; 0 for a top-level item.
     int parent(int index) const;
 
@@ -62,10 +81,8 @@ public:
         QString path;
     };
     /// Climbs from item `from` through node items without a DEF name. Empty when it reaches an item
-    /// that holds no node (the top item) or `beforeStep` (called with each item before it is read; it may
-    /// let events run) says to stop. A failing DEF name read goes to the caller.
-    std::optional<NamedAncestor> namedAncestor(int from, QStringView fieldName,
-                                               const std::function<bool(int)>& beforeStep = {}) const;
+    /// that holds no node (the top item). A failing DEF name read goes to the caller.
+    std::optional<NamedAncestor> namedAncestor(int from, QStringView fieldName) const;
 
     bool checked(int index) const;
     void setChecked(int index, bool checked);
@@ -107,13 +124,21 @@ public:
     };
 
 private:
+    struct Part
+    {
+        std::uint64_t hash;
+        const char16_t* chars; // the head, then the tail
+        PartId base;
+        std::uint32_t length; // of the whole string
+        std::uint32_t headLength;
+        std::uint32_t tailLength;
+    };
+
     struct Item
     {
-        const char16_t* key;
-        const char16_t* text;
-        std::uint32_t keyLength;
-        std::uint32_t textLength;
         std::shared_ptr<SceneObject> tag;
+        PartId key;
+        PartId text;
         int parent;
         int row;
         int childCount;
@@ -127,11 +152,12 @@ private:
         std::uint32_t hash;
         std::uint32_t index; // 0: empty
     };
-    std::uint32_t hashOf(QStringView key) const;
-    /// The slot that holds `key`, or the empty slot where it would go.
-    Slot& findSlot(QStringView key, std::uint32_t hash);
-    const Slot* findSlot(QStringView key, std::uint32_t hash) const;
+    /// The slot whose item's key is `key` (or part `keyPart`, when it is not 0), or the empty slot where
+    /// it would go.
+    const Slot* findSlot(std::uint64_t hash, QStringView key, PartId keyPart = 0) const;
     void growIndex();
+    bool partEquals(PartId id, QStringView text) const;
+    std::uint64_t hashOf(QStringView text) const;
 
     const Item& item(int index) const;
     Item& item(int index);
@@ -139,6 +165,7 @@ private:
     const std::vector<int>& childList(int index) const;
     void checkChanged(int index);
 
+    std::vector<Part> m_parts;
     std::vector<Item> m_items;
     std::vector<Slot> m_slots;
     std::vector<int> m_topLevel;
@@ -147,6 +174,7 @@ private:
     std::vector<std::unique_ptr<char16_t[]>> m_chunks;
     std::size_t m_chunkUsed = 0;
     std::size_t m_chunkSize = 0;
+    int m_itemLimit = defaultItemLimit;
     int m_selected = 0;
     int m_lastParent = 0;
     std::uint64_t m_generation = 0;

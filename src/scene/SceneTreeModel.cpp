@@ -81,7 +81,7 @@ QVariant SceneTreeModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return m_tree.text(item).toString();
+        return m_tree.text(item);
     case Qt::CheckStateRole:
         return m_tree.checked(item) ? Qt::Checked : Qt::Unchecked;
     default:

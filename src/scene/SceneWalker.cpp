@@ -5,6 +5,8 @@
 #include "core/FieldTypes.h"
 #include "core/MessageBox.h"
 
+#include <QLocale>
+
 namespace vendrel {
 
 namespace {
@@ -41,18 +43,19 @@ void SceneWalker::BuildSceneTree()
 
     BuildScope build(m_tree);
     m_tree.clear();
+    m_timedOut = m_stoppedFull = false;
     const auto generation = m_tree.generation();
     m_events.processPendingEvents();
     if (m_tree.generation() != generation)
         return; // a newer walk owns the tree now
 
-    const int top = m_tree.add({}, u"Root", u"File");
+    const int top = m_tree.add(0, m_tree.compose(u"Root"), m_tree.compose(u"File"));
     m_tree.setExpanded(top, true);
 
     const int count = roots->length();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !m_timedOut && !m_stoppedFull; ++i) {
         try {
-            WalkNode(roots->item(i), QStringLiteral("Root"), i);
+            WalkNode(roots->item(i), top, i);
         } catch (const std::exception&) {
             m_messages.show(QStringLiteral("Set afd = node.getFieldDefinitions failed"));
             return;
@@ -63,31 +66,48 @@ void SceneWalker::BuildSceneTree()
     m_tree.setSelected(1, true);
 }
 
-void SceneWalker::WalkNode(const NodeRef& node, const QString& parentKey, int n)
+bool SceneWalker::mayGoOn()
 {
-    walk(node, parentKey, n);
+    if (m_timedOut || m_stoppedFull)
+        return false;
+    if (m_deadline.hasExpired()) {
+        m_timedOut = true;
+        return false;
+    }
+    if (m_tree.full()) {
+        m_stoppedFull = true;
+        m_messages.show(QStringLiteral("The tree stops at %1 items: the world lists more")
+                            .arg(QLocale(QLocale::English).toString(m_tree.itemLimit())));
+        return false;
+    }
+    return true;
 }
 
-QString SceneWalker::formNodeKey(const QString& parentKey, int n)
+void SceneWalker::WalkNode(const NodeRef& node, int parentIndex, int n)
 {
-    return parentKey + u'_' + QString::number(n);
+    walk(node, parentIndex, n);
 }
 
-std::optional<SceneWalker::Frame> SceneWalker::enterNode(const NodeRef& node, const QString& parentKey, int n,
+SceneTree::PartId SceneWalker::formNodeKey(SceneTree::PartId parentKey, int n, bool heldByField)
+{
+    return m_tree.compose({}, parentKey, QString((heldByField ? u"_f" : u"_") + QString::number(n)));
+}
+
+std::optional<SceneWalker::Frame> SceneWalker::enterNode(const NodeRef& node, int parentIndex, int n,
+                                                         bool heldByField, const Designator& designator,
                                                          const Ancestors& ancestors)
 {
     if (!node)
         return std::nullopt;
-    QString key;
+    SceneTree::PartId key;
     try {
-        key = formNodeKey(parentKey, n);
+        key = formNodeKey(m_tree.keyPart(parentIndex), n, heldByField);
     } catch (const std::exception&) {
         m_messages.show(QStringLiteral("Dang it!"));
         return std::nullopt;
     }
-    AddNodeItem(node, parentKey, key);
-
     Frame frame;
+    frame.index = AddNodeItem(node, parentIndex, key);
     frame.identity = node->identity();
     if (ancestors.contains(frame.identity))
         return std::nullopt; // its own ancestor: listed, but walking it again would never end
@@ -98,11 +118,30 @@ std::optional<SceneWalker::Frame> SceneWalker::enterNode(const NodeRef& node, co
         return std::nullopt;
     }
     frame.node = node;
-    frame.key = std::move(key);
+    frame.key = key;
+    frame.designator = designator;
     return frame;
 }
 
-bool SceneWalker::walk(const NodeRef& node, const QString& parentKey, int n)
+const SceneWalker::Designator& SceneWalker::designatorBelow(Frame& frame)
+{
+    if (!frame.own) {
+        Designator own;
+        try {
+            const QString defName = frame.node->defName();
+            if (!defName.isEmpty())
+                own = m_tree.compose(defName);
+            else if (frame.designator)
+                own = m_tree.compose({}, *frame.designator, QString(u'_' + m_tree.text(frame.index)));
+        } catch (const std::exception&) {
+            // an unreadable name: the nodes below get no field items
+        }
+        frame.own = own;
+    }
+    return *frame.own;
+}
+
+bool SceneWalker::walk(const NodeRef& node, int parentIndex, int n)
 {
     const auto generation = m_tree.generation();
     Ancestors ancestors;
@@ -115,11 +154,13 @@ bool SceneWalker::walk(const NodeRef& node, const QString& parentKey, int n)
         ancestors.insert(frame.identity);
         stack.push_back(std::move(frame));
     };
-    if (auto first = enterNode(node, parentKey, n, ancestors))
+    if (!mayGoOn())
+        return false;
+    if (auto first = enterNode(node, parentIndex, n, false, std::nullopt, ancestors))
         push(std::move(*first));
 
     while (!stack.empty()) {
-        if (m_tree.generation() != generation)
+        if (m_tree.generation() != generation || !mayGoOn())
             return false;
         Frame& frame = stack.back();
 
@@ -128,7 +169,8 @@ bool SceneWalker::walk(const NodeRef& node, const QString& parentKey, int n)
                 const int c = frame.c++;
                 std::optional<Frame> child;
                 try {
-                    child = enterNode(frame.children->item(c), frame.key, c, ancestors);
+                    child = enterNode(frame.children->item(c), frame.index, c, false, designatorBelow(frame),
+                                      ancestors);
                 } catch (const std::exception&) {
                     // element c is skipped
                 }
@@ -152,8 +194,9 @@ bool SceneWalker::walk(const NodeRef& node, const QString& parentKey, int n)
         std::optional<Frame> child;
         try {
             const FieldInfo info = frame.node->fieldInfo(j);
-            const QString fieldKey = u'f' + frame.key + u'_' + QString::number(j);
-            AddFieldItems(frame.node, j, frame.key, fieldKey);
+            const SceneTree::PartId fieldKey =
+                m_tree.compose(u"f", frame.key, QString(u'_' + QString::number(j)));
+            AddFieldItems(frame.node, j, frame.index, fieldKey, frame.designator);
             if (m_tree.generation() != generation)
                 return false;
 
@@ -181,7 +224,7 @@ bool SceneWalker::walk(const NodeRef& node, const QString& parentKey, int n)
                 if (!field)
                     throw Failure("No such field");
                 // The held node's number is the field's position j.
-                child = enterNode(field->value(), frame.key, j, ancestors);
+                child = enterNode(field->value(), frame.index, j, true, designatorBelow(frame), ancestors);
             }
         } catch (const std::exception&) {
             // field j is skipped
@@ -193,7 +236,7 @@ bool SceneWalker::walk(const NodeRef& node, const QString& parentKey, int n)
     return m_tree.generation() == generation;
 }
 
-void SceneWalker::AddNodeItem(const NodeRef& node, const QString& parentKey, const QString& key)
+int SceneWalker::AddNodeItem(const NodeRef& node, int parentIndex, SceneTree::PartId key)
 {
     QString typeName;
     QString defName;
@@ -205,22 +248,13 @@ void SceneWalker::AddNodeItem(const NodeRef& node, const QString& parentKey, con
         defName = QStringLiteral("ParNodeErr");
     }
     const QString text = defName.isEmpty() ? typeName : typeName + u' ' + defName;
-    const int index = m_tree.add(parentKey, key, text);
+    const int index = m_tree.add(parentIndex, key, m_tree.compose(text));
     m_tree.setTag(index, node);
+    return index;
 }
 
-int SceneWalker::addAccessItem(const QString& prefix, const QString& nodeKey, const QString& fieldKey,
-                               const QString& designator, const QString& fieldName)
-{
-    // Nothing here lets events run, so one pair of buffers serves every call without allocating.
-    m_scratchKey.resize(0);
-    m_scratchKey.append(prefix).append(fieldKey);
-    m_scratchText.resize(0);
-    m_scratchText.append(prefix).append(designator).append(u'_').append(fieldName);
-    return m_tree.add(nodeKey, m_scratchKey, m_scratchText);
-}
-
-void SceneWalker::AddFieldItems(const NodeRef& node, int j, const QString& nodeKey, const QString& fieldKey)
+void SceneWalker::AddFieldItems(const NodeRef& node, int j, int nodeIndex, SceneTree::PartId fieldKey,
+                                const Designator& designator)
 {
     static const QString get = QStringLiteral("Get_");
     static const QString on = QStringLiteral("On_");
@@ -228,45 +262,49 @@ void SceneWalker::AddFieldItems(const NodeRef& node, int j, const QString& nodeK
     try {
         const FieldInfo info = node->fieldInfo(j);
         const QString defName = node->defName();
+        // Access items: key prefix + field key, text prefix + the node's designation + "_" + field name.
+        auto addAccessItem = [&](const QString& prefix, SceneTree::PartId named, const QString& tail) {
+            return m_tree.add(nodeIndex, m_tree.compose(prefix, fieldKey),
+                              m_tree.compose(prefix, named, tail));
+        };
 
         if (!defName.isEmpty()) {
+            const SceneTree::PartId name = m_tree.compose(defName);
+            const QString tail = u'_' + info.name;
             if (info.accessType == OutputOnly || info.accessType == InputOutput) {
                 // The item exists before its field object is fetched: a failing fetch leaves it untagged.
-                const int index = addAccessItem(get, nodeKey, fieldKey, defName, info.name);
+                const int index = addAccessItem(get, name, tail);
                 const FieldRef field = node->getField(info.name);
                 m_tree.setTag(index, field);
-                m_tree.setTag(addAccessItem(on, nodeKey, fieldKey, defName, info.name), field);
+                m_tree.setTag(addAccessItem(on, name, tail), field);
             }
             if (info.accessType == InputOnly || info.accessType == InputOutput) {
-                const int index = addAccessItem(set, nodeKey, fieldKey, defName, info.name);
+                const int index = addAccessItem(set, name, tail);
                 m_tree.setTag(index, node->getField(info.name));
             }
             return;
         }
 
         if (m_checkAll() != 1) {
-            const int index = m_tree.add(nodeKey, fieldKey, info.name);
+            const int index = m_tree.add(nodeIndex, fieldKey, m_tree.compose(info.name));
             m_tree.setTag(index, node);
             return;
         }
 
-        // Unnamed nodes borrow the DEF name of their nearest named ancestor; events run before every
-        // step, and a rebuild meanwhile ends the search.
-        const auto generation = m_tree.generation();
-        const auto ancestor =
-            m_tree.namedAncestor(m_tree.parent(m_tree.indexOfKey(nodeKey)), info.name, [&](int current) {
-                if (m_tree.text(current) == u"File")
-                    return false; // no named ancestor: no items
-                m_events.processPendingEvents();
-                return m_tree.generation() == generation;
-            });
-        if (!ancestor)
+        // Unnamed nodes borrow the DEF name of their nearest named ancestor. Events run first; a rebuild
+        // meanwhile ends the call.
+        if (!designator)
             return;
-        const QString& path = ancestor->path;
-        const int index = addAccessItem(get, nodeKey, fieldKey, path, info.name);
+        const auto generation = m_tree.generation();
+        m_events.processPendingEvents();
+        if (m_tree.generation() != generation)
+            return;
+        // The designation ends with the field name, and the text adds it once more.
+        const QString tail = u'_' + info.name + u'_' + info.name;
+        const int index = addAccessItem(get, *designator, tail);
         const FieldRef field = node->getField(info.name);
         m_tree.setTag(index, field);
-        m_tree.setTag(addAccessItem(set, nodeKey, fieldKey, path, info.name), field);
+        m_tree.setTag(addAccessItem(set, *designator, tail), field);
     } catch (const std::exception&) {
         // the items made so far stay; the walk goes on
     }

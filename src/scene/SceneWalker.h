@@ -3,6 +3,9 @@
 #include "ModuleOrva.h"
 #include "core/SceneAccess.h"
 
+#include "SceneTree.h"
+
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <functional>
@@ -12,7 +15,6 @@
 
 namespace vendrel {
 
-class SceneTree;
 class MessageBox;
 class EventPump;
 
@@ -23,7 +25,8 @@ class EventPump;
 ///
 /// The walk keeps its own stack, so a deeply nested world cannot exhaust the program's; and it does not
 /// walk into a node that is its own ancestor. If the tree is rebuilt while the walk lets events run (the
-/// user clicked "All" again), the older walk stops and leaves the tree to the newer one.
+/// user clicked "All" again), the older walk stops and leaves the tree to the newer one. It also stops
+/// when the tree is full (saying so) or its deadline has passed.
 class SceneWalker
 {
 public:
@@ -36,27 +39,42 @@ public:
     /// there is no context, the root nodes cannot be had, or the top item cannot be made.
     void BuildSceneTree();
 
-    /// Adds `node` (null: nothing) under the item keyed `parentKey` with the key parentKey_n, then its
-    /// fields and the nodes below them. Throws Failure only when the node's own item cannot be added.
-    void WalkNode(const NodeRef& node, const QString& parentKey, int n);
+    /// A walk started after this stops when `deadline` has passed; timedOut() then says so.
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
+    bool timedOut() const { return m_timedOut; }
+
+    /// Adds `node` (null: nothing) as child n of the item `parentIndex`, with the key parentKey_n, then
+    /// its fields and the nodes below them. Throws Failure only when the node's own item cannot be added.
+    void WalkNode(const NodeRef& node, int parentIndex, int n);
 
     /// Adds the node's item: type name and DEF name ("Err ParNodeErr" when they cannot be read), tagged
-    /// with the node. Throws Failure when the item cannot be added.
-    void AddNodeItem(const NodeRef& node, const QString& parentKey, const QString& key);
+    /// with the node, and returns its index. Throws Failure when the item cannot be added.
+    int AddNodeItem(const NodeRef& node, int parentIndex, SceneTree::PartId key);
 
-    /// Adds the items of field j of the node keyed `nodeKey`. Never throws: a failure ends the call and
-    /// keeps the items already made.
-    void AddFieldItems(const NodeRef& node, int j, const QString& nodeKey, const QString& fieldKey);
+    /// How the fields of an unnamed node are addressed: the nearest named ancestor's DEF name and the
+    /// texts of the unnamed node items passed on the way, joined with "_"; empty when there is no named
+    /// ancestor or its name could not be read.
+    using Designator = std::optional<SceneTree::PartId>;
+
+    /// Adds the items of field j of the node item `nodeIndex`; `designator` addresses the node's fields
+    /// when it has no DEF name. Never throws: a failure ends the call and keeps the items already made.
+    void AddFieldItems(const NodeRef& node, int j, int nodeIndex, SceneTree::PartId fieldKey,
+                       const Designator& designator);
 
 protected:
-    /// The node's key: parentKey, "_" and n.
-    virtual QString formNodeKey(const QString& parentKey, int n);
+    /// The node's key: the parent's, "_" and n; a node held by the SFNode field at position n has "_f"
+    /// and n, so that it never takes the key of child n of the same node.
+    virtual SceneTree::PartId formNodeKey(SceneTree::PartId parentKey, int n, bool heldByField);
 
 private:
     struct Frame
     {
         NodeRef node;
-        QString key;
+        int index = 0;
+        SceneTree::PartId key = 0;
+        Designator designator;         // for this node's fields
+        std::optional<Designator> own; // for the fields of the unnamed nodes below, once asked
+
         quintptr identity = 0;
         int fieldCount = 0;
         int j = 0;
@@ -67,19 +85,22 @@ private:
     };
     using Ancestors = std::unordered_set<quintptr>;
 
-    std::optional<Frame> enterNode(const NodeRef& node, const QString& parentKey, int n,
-                                   const Ancestors& ancestors);
-    bool walk(const NodeRef& node, const QString& parentKey, int n);
-    int addAccessItem(const QString& prefix, const QString& nodeKey, const QString& fieldKey,
-                      const QString& designator, const QString& fieldName);
+    std::optional<Frame> enterNode(const NodeRef& node, int parentIndex, int n, bool heldByField,
+                                   const Designator& designator, const Ancestors& ancestors);
+    bool walk(const NodeRef& node, int parentIndex, int n);
+    /// The designator the unnamed nodes below the frame's node use.
+    const Designator& designatorBelow(Frame& frame);
+    /// False, once, when the walk must end: the tree is full or the deadline has passed.
+    bool mayGoOn();
 
     SceneTree& m_tree;
     ModuleOrva& m_orva;
     MessageBox& m_messages;
     EventPump& m_events;
     std::function<int()> m_checkAll;
-    QString m_scratchKey;
-    QString m_scratchText;
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
+    bool m_timedOut = false;
+    bool m_stoppedFull = false;
 };
 
 } // namespace vendrel

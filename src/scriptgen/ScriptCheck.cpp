@@ -94,28 +94,6 @@ bool breaksLiteral(QStringView text)
                        [](QChar c) { return c == u'"' || c == u'\\' || c == u'\n' || c == u'\r'; });
 }
 
-/// The access type of an item's field, from its node's field list: the access key ends in the field's
-/// position. -1 when it cannot be read.
-int accessTypeOf(const SceneTree& tree, int index, const ScriptItem::Address& address)
-{
-    const auto key = tree.key(index);
-    int j = 0;
-    int digits = 0;
-    for (int at = int(key.size()) - 1, unit = 1; at >= 0 && key[at].isDigit() && digits < 9;
-         --at, unit *= 10) {
-        j += key[at].digitValue() * unit;
-        ++digits;
-    }
-    if (digits == 0)
-        return -1;
-    try {
-        const FieldInfo info = address.node->fieldInfo(j);
-        return info.name == address.fieldName ? info.accessType : -1;
-    } catch (const Failure&) {
-        return -1;
-    }
-}
-
 QString whatMakesNothing(QStringView key)
 {
     if (key.startsWith(u"Root_"))
@@ -199,7 +177,7 @@ private:
             add(Kind::NoFunction, index, whatMakesNothing(m_tree.key(index)));
             return;
         }
-        const ScriptItem::Address address = ScriptItem::addressOf(m_tree, index);
+        const ScriptItem::Address address = ScriptItem::addressOf(m_tree, index, m_node);
         const QString& nodePath = address.nodePath;
         const QString& fieldName = address.fieldName;
         for (const QString* quoted : {&nodePath, &fieldName, &address.domPath}) {
@@ -209,7 +187,7 @@ private:
                 break;
             }
         }
-        const int access = accessTypeOf(m_tree, index, address);
+        const int access = accessTypeOf(m_tree.parent(index), address);
 
         QString& name = m_name; // a scratch buffer for the names of this item
         if (markers.listener) {
@@ -252,6 +230,28 @@ private:
                     name % u" reads the element it replaces from an inputOnly field");
             define(index, NameKind::Setter, name);
         }
+    }
+
+    /// The access type of a field of the node of item `nodeItem`, by the field's name; -1 when it
+    /// cannot be read. A node's items follow one another: its field list is read once for them.
+    int accessTypeOf(int nodeItem, const ScriptItem::Address& address)
+    {
+        if (nodeItem != m_fieldsOf) {
+            m_fieldsOf = nodeItem;
+            m_fields.clear();
+            try {
+                const int count = address.node->fieldCount();
+                for (int j = 0; j < count; ++j)
+                    m_fields.push_back(address.node->fieldInfo(j));
+            } catch (const Failure&) {
+                // the fields read so far count
+            }
+        }
+        for (const FieldInfo& info : m_fields) {
+            if (info.name == address.fieldName)
+                return info.accessType;
+        }
+        return -1;
     }
 
     /// Records a name the file defines; a second definition, a reserved name or one that is no
@@ -378,25 +378,23 @@ private:
             });
             found.clear();
             for (int index = ancestor + 1; index <= count && m_tree.parent(index) >= ancestor; ++index) {
-                const auto key = m_tree.key(index);
-                if (key.size() < 4 || key[0] != u'G' || key[3] != u'_' || !key.startsWith(u"Get_"))
-                    continue;
-                const auto text = m_tree.text(index);
-                for (auto getter = group; getter != groupEnd; ++getter) {
-                    // The text ends in "_" and the field name: a cheap test before the field is read.
-                    const QString& name = (*getter)->fieldName;
-                    if (!text.endsWith(name) || !text.chopped(name.size()).endsWith(u'_'))
+                // Every access item of a field counts: the nodes are told apart by their identity.
+                try {
+                    const FieldRef field = m_tree.tagField(index);
+                    if (!field)
                         continue;
-                    try {
+                    const QString fieldName = field->getName();
+                    for (auto getter = group; getter != groupEnd; ++getter) {
+                        const QString& name = (*getter)->fieldName;
+                        if (fieldName != name)
+                            continue;
                         const int parent = m_tree.parent(index);
-                        const FieldRef field = m_tree.tagField(index);
-                        if (parent != ancestor && nearestNamed(parent) == ancestor && field &&
-                            field->getName() == name)
+                        if (parent != ancestor && nearestNamed(parent) == ancestor)
                             found.emplace_back(&name, m_tree.tagNode(parent)->identity());
-                    } catch (const Failure&) {
-                        // an item that cannot be read matches nothing
+                        break;
                     }
-                    break;
+                } catch (const Failure&) {
+                    // an item that cannot be read matches nothing
                 }
             }
             for (auto getter = group; getter != groupEnd; ++getter) {
@@ -430,6 +428,9 @@ private:
     std::vector<std::uint64_t> m_defined;
     std::vector<DomGetter> m_domGetters;
     QString m_name;
+    ScriptItem::NodeCache m_node;
+    int m_fieldsOf = 0; ///< the node item whose fields m_fields holds
+    std::vector<FieldInfo> m_fields;
     std::vector<int> m_nearest;
     std::vector<int> m_climbed;
 };

@@ -48,7 +48,7 @@ struct ScriptTexts
 /// was appended before stays.
 void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
 {
-    const auto text = tree.text(index);
+    const QString text = tree.text(index);
     const ScriptItem::Markers markers = ScriptItem::markersOf(text);
     if (!markers.any())
         return;
@@ -89,12 +89,14 @@ void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
 
 ScriptGenerator::ScriptGenerator(SceneTree& tree) : m_tree(tree) {}
 
-TextChunks ScriptGenerator::GenerateScriptChunks(const SceneTree& tree)
+TextChunks ScriptGenerator::GenerateScriptChunks(const SceneTree& tree, QDeadlineTimer deadline)
 {
     ScriptTexts texts;
     texts.listenerSetup.append(listenerSetupOpening);
     const int count = tree.count();
     for (int index = 1; index <= count; ++index) {
+        if (index % 256 == 0 && deadline.hasExpired())
+            throw Failure("The script was not done in time");
         if (!tree.checked(index))
             continue;
         try {

@@ -3,6 +3,7 @@
 #include "TextChunks.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 
 namespace vendrel {
@@ -33,8 +34,9 @@ public:
     /// The same as the file's bytes: UTF-8 without a byte-order mark.
     static QByteArray GenerateScriptUtf8(const SceneTree& tree);
     /// The same in blocks, as the command writes it: for large scripts the fastest form, since it is
-    /// never copied into one piece.
-    static TextChunks GenerateScriptChunks(const SceneTree& tree);
+    /// never copied into one piece. Throws Failure when `deadline` passes first.
+    static TextChunks GenerateScriptChunks(const SceneTree& tree,
+                                           QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     /// The file name the save dialog proposes for a world address: for an "http" address the world's
     /// file name in `currentDirectory`, otherwise the address itself, each with its extension replaced

@@ -21,14 +21,25 @@ ScriptItem::Markers ScriptItem::markersOf(QStringView text)
 
 ScriptItem::Address ScriptItem::addressOf(const SceneTree& tree, int index)
 {
+    NodeCache once;
+    return addressOf(tree, index, once);
+}
+
+ScriptItem::Address ScriptItem::addressOf(const SceneTree& tree, int index, NodeCache& cache)
+{
     const int parent = tree.parent(index);
     if (parent < 1)
         throw Failure("The item has no node above it");
+    if (cache.item != parent) {
+        cache = {};
+        cache.node = tree.tagNode(parent);
+        if (!cache.node)
+            throw Failure("The item holds no node");
+        cache.defName = cache.node->defName();
+        cache.item = parent;
+    }
     Address address;
-    address.node = tree.tagNode(parent);
-    if (!address.node)
-        throw Failure("The item holds no node");
-    const QString defName = address.node->defName();
+    address.node = cache.node;
     address.field = tree.tagField(index);
     if (!address.field)
         throw Failure("The item holds no field");
@@ -36,15 +47,18 @@ ScriptItem::Address ScriptItem::addressOf(const SceneTree& tree, int index)
 
     // Unnamed nodes are addressed by the texts of their items up to the nearest named ancestor, and in
     // the page's document by that ancestor's name and the field name.
-    if (!defName.isEmpty()) {
-        address.nodePath = defName;
+    if (!cache.defName.isEmpty()) {
+        address.nodePath = cache.defName;
         return address;
     }
-    auto ancestor = tree.namedAncestor(parent, address.fieldName);
-    if (!ancestor)
+    if (!cache.climbed) {
+        cache.ancestor = tree.namedAncestor(parent, u""); // its path ends in "_": the field name follows
+        cache.climbed = true;
+    }
+    if (!cache.ancestor)
         throw Failure("The item has no named node above it");
-    address.nodePath = std::move(ancestor->path);
-    address.domPath = ancestor->name % u'.' % address.fieldName;
+    address.nodePath = cache.ancestor->path % address.fieldName;
+    address.domPath = cache.ancestor->name % u'.' % address.fieldName;
     return address;
 }
 

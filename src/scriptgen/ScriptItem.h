@@ -1,13 +1,14 @@
 #pragma once
 
 #include "core/SceneAccess.h"
+#include "scene/SceneTree.h"
 
 #include <QString>
 #include <QStringView>
 
-namespace vendrel {
+#include <optional>
 
-class SceneTree;
+namespace vendrel {
 
 /// How the script generator reads one ticked item: which functions its text asks for, how its field's
 /// node is addressed, and the names the file defines for it. The generator and the script check both
@@ -41,6 +42,18 @@ public:
     /// Reads the DEF name of the parent item's node, the item's field and its name, in that order. Throws
     /// Failure when the parent holds no node, the item no field, or no named node is above an unnamed one.
     static Address addressOf(const SceneTree& tree, int index);
+    /// What addressOf reads of an item's node, kept for the next item of the same node: a node's items
+    /// follow one another, and a check reads each node once.
+    struct NodeCache
+    {
+        int item = 0; ///< the node's item; 0: none read
+        NodeRef node;
+        QString defName;
+        bool climbed = false;
+        std::optional<SceneTree::NamedAncestor> ancestor;
+    };
+    /// The same, reading the node only when `cache` holds another one.
+    static Address addressOf(const SceneTree& tree, int index, NodeCache& cache);
 
     static QString getterName(const QString& nodePath, const QString& fieldName);
     static QString listenerName(const QString& nodePath, const QString& fieldName);

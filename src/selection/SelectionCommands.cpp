@@ -46,7 +46,7 @@ void SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons,
     SceneTree::ChangeBatch batch(tree);
     const int count = tree.count();
     for (int i = 1; i <= count; ++i) {
-        const QStringView text = tree.text(i);
+        const QString text = tree.text(i);
         if (!textMatches(text, name, options))
             continue;
         if ((gets != 0 && text.startsWith(getPrefix)) || (sets != 0 && text.startsWith(setPrefix)) ||

@@ -64,6 +64,13 @@ void SimBrowser::fire(int evnt)
         listener->browserChanged(evnt);
 }
 
+void SimBrowser::refuseWeb(const QString& host)
+{
+    const auto listeners = m_listeners;
+    for (auto* listener : listeners)
+        listener->webRefused(host);
+}
+
 void SimBrowser::deliver(int evnt)
 {
     if (QCoreApplication::instance())

@@ -40,6 +40,10 @@ public:
 
     /// Tells every listener about `evnt`.
     void fire(int evnt);
+    /// Tells every listener that the world asked for material from the web `host`.
+    void refuseWeb(const QString& host);
+    void allowWebHost(const QString& host) override { allowedHosts.append(host); }
+    QStringList allowedHosts;
 
 private:
     void deliver(int evnt);

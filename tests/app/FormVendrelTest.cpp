@@ -91,7 +91,7 @@ protected:
             seen.append(QString(at->objectName() + u' ' + at->property("text").toString()).trimmed());
         return seen;
     }
-    QString highlighted() { return form->tree().text(form->tree().selectedIndex()).toString(); }
+    QString highlighted() { return form->tree().text(form->tree().selectedIndex()); }
     QStringList ticked() { return test::tickedTexts(form->tree()); }
 
     std::shared_ptr<SimBrowser> browser = std::make_shared<SimBrowser>();

@@ -128,6 +128,34 @@ TEST(LoadCommand, EachWayALoadEnds)
     }
 }
 
+// A local world that asks for web material: the user is asked once per host and world; a yes lets the host
+// through and loads the world again, during its load or after it.
+TEST(LoadCommand, AWorldReachesAWebHostOnlyWithTheUsersLeave)
+{
+    Rig rig;
+    rig.messages.answer = true;
+    rig.meanwhile = [&] {
+        rig.browser->refuseWeb("cdn.example");
+        rig.browser->refuseWeb("cdn.example");
+    };
+    EXPECT_EQ(rig.command->load("t1.wrl"), Outcome::Loaded);
+    rig.browser->refuseWeb("cdn.example");
+    rig.messages.answer = false;
+    rig.browser->refuseWeb("ads.example");
+    rig.browser->refuseWeb("ads.example");
+    EXPECT_EQ(rig.browser->allowedHosts, QStringList({"cdn.example"}));
+    EXPECT_EQ(rig.browser->loadRequests(), QStringList({"t1.wrl", "t1.wrl"}));
+    EXPECT_EQ(rig.messages.messages,
+              QStringList({LoadCommand::webHostQuestion.arg("t1.wrl", "cdn.example"),
+                           LoadCommand::webHostQuestion.arg("t1.wrl", "ads.example")}));
+
+    rig.messages.answer = true; // another world asks anew, and once loaded it loads again at once
+    EXPECT_EQ(rig.command->load("clock.wrl"), Outcome::Loaded);
+    rig.browser->refuseWeb("cdn.example");
+    EXPECT_EQ(rig.browser->loadRequests().size(), 4);
+    EXPECT_EQ(rig.messages.messages.size(), 3);
+}
+
 TEST(LoadCommand, WithoutABrowserObjectStartUpAndEveryLoadSaySo)
 {
     Rig rig(false);

@@ -66,10 +66,10 @@ void writeFile(const QString& path, const QByteArray& bytes)
 TEST(BatchOptions, ReadsEachCommandsOptions)
 {
     QString error;
-    auto options =
-        BatchOptions::parse({"script", "--get", "--on", "--select", "T1", "--select", "M", "-o", "out.js",
-                             "--selections", "a.x3ds", "--named", "--timeout", "5", "w.wrl"},
-                            &error);
+    auto options = BatchOptions::parse({"script", "--get", "--on", "--select", "T1", "--select", "M", "-o",
+                                        "out.js", "--selections", "a.x3ds", "--named", "--timeout", "5",
+                                        "--max-items", "70", "w.wrl"},
+                                       &error);
     ASSERT_TRUE(options) << error.toStdString();
     EXPECT_EQ(options->command, BatchOptions::Command::Script);
     EXPECT_TRUE(options->get && options->on && options->named);
@@ -78,6 +78,7 @@ TEST(BatchOptions, ReadsEachCommandsOptions)
     EXPECT_EQ(options->output, "out.js");
     EXPECT_EQ(options->selectionsFile, "a.x3ds");
     EXPECT_EQ(options->timeoutSeconds, 5);
+    EXPECT_EQ(options->maxItems, 70);
     EXPECT_EQ(options->target, "w.wrl");
 
     options = BatchOptions::parse({"tree", "--allow-network", "--", "-w.wrl"}, &error);
@@ -109,6 +110,8 @@ TEST(BatchOptions, BadUsageIsRefusedWithAReason)
         {"tree", "--timeout", "0", "w.wrl"},
         {"tree", "--timeout", "soon", "w.wrl"},
         {"tree", "w.wrl", "--timeout"},
+        {"tree", "--max-items", "0", "w.wrl"},
+        {"sweep", "--max-items", "3000000000", "dir"},
         {"script", "--select"},
         {"script", "-o", "", "w.wrl"},
         {"check", "-o", "out.js", "w.wrl"},

@@ -33,8 +33,7 @@ TEST(SceneTreeTest, AddsFindsAndRefusesItems)
         tree.add(u"Root_1", QStringLiteral("k%1").arg(i), QStringLiteral("Get_N_f%1").arg(i));
     for (int i = 0; i < 5000; i += 7)
         ASSERT_EQ(tree.indexOfKey(QStringLiteral("k%1").arg(i)), 7 + i);
-    EXPECT_EQ(QStringList({tree.key(2).toString(), tree.text(4).toString(),
-                           tree.text(tree.indexOfKey(u"")).toString()}),
+    EXPECT_EQ(QStringList({tree.key(2), tree.text(4), tree.text(tree.indexOfKey(u""))}),
               QStringList({"Root_0", "Get_T1_translation", unicode}));
     EXPECT_EQ(tree.text(tree.indexOfKey(unicode)), longText);
     EXPECT_EQ(tree.child(3, 5001), tree.count());
@@ -53,6 +52,38 @@ TEST(SceneTreeTest, AddsFindsAndRefusesItems)
               QList<int>({0, 0, 0}));
     EXPECT_NE(tree.generation(), generation);
     EXPECT_EQ(tree.add({}, u"Root", u"File"), 1);
+}
+
+// Keys and texts built from earlier parts are the same strings as given whole: found, compared and refused
+// alike, however they were split; and the tree takes no item past its limit.
+TEST(SceneTreeTest, ComposedKeysAndTheItemLimit)
+{
+    SceneTree tree;
+    const auto root = tree.compose(u"Root");
+    tree.add(0, root, tree.compose(u"File"));
+    int parent = 1;
+    auto key = root;
+    for (int depth = 0; depth < 3000; ++depth) {
+        key = tree.compose({}, key, u"_0");
+        parent = tree.add(parent, key, tree.compose(u"Get_", tree.textPart(parent), u"_x"));
+    }
+    const QString deepKey = QStringLiteral("Root") + QStringLiteral("_0").repeated(3000);
+    EXPECT_EQ(tree.indexOfKey(deepKey), tree.count());
+    EXPECT_EQ(tree.key(tree.count()), deepKey);
+    EXPECT_EQ(tree.text(3), u"Get_Get_File_x_x");
+    EXPECT_EQ(tree.indexOfKey(QString(deepKey.chopped(1) + u'1')), 0);
+    EXPECT_EQ(tree.indexOfKey(u"Root_0_0"), 3);
+    EXPECT_THROW(tree.add(u"Root", u"Root_0_0", u"again"), Failure);
+    EXPECT_THROW(tree.add(1, tree.compose(u"Ro", tree.compose(u"ot"), u"_0"), 0), Failure); // split otherwise
+    tree.add(1, tree.compose(u"Ro", tree.compose(u"ot_"), u"0f"), 0);
+    EXPECT_EQ(tree.indexOfKey(u"Root_0f"), tree.count());
+
+    tree.setItemLimit(tree.count() + 1);
+    tree.add(u"Root", u"last", u"fits");
+    EXPECT_TRUE(tree.full());
+    EXPECT_THROW(tree.add(u"Root", u"more", u"does not fit"), Failure);
+    tree.clear();
+    EXPECT_EQ(tree.itemLimit(), 3003);
 }
 
 class RecordingObserver : public SceneTreeObserver

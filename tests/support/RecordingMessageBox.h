@@ -8,7 +8,8 @@
 
 namespace vendrel::test {
 
-/// Records every message instead of showing it; `onShow` runs while the "box" is up.
+/// Records every message and question instead of showing it; `onShow` runs while the "box" is up, and
+/// every question is answered with `answer`.
 class RecordingMessageBox : public MessageBox
 {
 public:
@@ -19,7 +20,14 @@ public:
             onShow(text);
     }
 
+    bool ask(const QString& question) override
+    {
+        show(question);
+        return answer;
+    }
+
     QStringList messages;
+    bool answer = false;
     std::function<void(const QString&)> onShow;
 };
 

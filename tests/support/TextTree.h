@@ -36,7 +36,7 @@ inline QStringList tickedTexts(const SceneTree& tree)
     QStringList texts;
     for (int i = 1; i <= tree.count(); ++i) {
         if (tree.checked(i))
-            texts.append(tree.text(i).toString());
+            texts.append(tree.text(i));
     }
     return texts;
 }

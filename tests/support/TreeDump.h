@@ -11,7 +11,7 @@ inline QStringList dumpTree(const SceneTree& tree)
 {
     QStringList lines;
     for (int i = 1; i <= tree.count(); ++i)
-        lines.append(tree.key(i).toString() + u' ' + tree.text(i).toString());
+        lines.append(tree.key(i) + u' ' + tree.text(i));
     return lines;
 }
 

@@ -1,17 +1,21 @@
 #include "BatchOptions.h"
 
+#include <limits>
+
 namespace vendrel {
 
 QString BatchOptions::usage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  x3d-vendrel-batch tree [--named] [--timeout S] WORLD\n"
+        "  x3d-vendrel-batch tree [--named] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
-        "                           [-o OUT] [--strict] [--timeout S] WORLD\n"
+        "                           [-o OUT] [--strict] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch check [options as for script, without -o] WORLD\n"
-        "  x3d-vendrel-batch sweep [--timeout S] DIR\n"
-        "Options: --timeout S ends a load that has not completed after S seconds (default 60);\n"
+        "  x3d-vendrel-batch sweep [--timeout S] [--max-items N] DIR\n"
+        "Options: --timeout S ends a world whose load, tree and script are not done after S seconds\n"
+        "         (default 60);\n"
+        "         --max-items N stops the tree at N items (default 5000000);\n"
         "         --allow-network lets a local world's page fetch the http(s) material it names;\n"
         "         --verbose shows the page's console, for tree the load and tree times, and for script\n"
         "         the number of ticked items and the script's size.\n"
@@ -23,7 +27,8 @@ QString BatchOptions::usage()
         "       to standard error as \"warning: KIND: ITEM: detail\"; check writes no script, it prints\n"
         "       the numbers of functions and warnings. --strict fails a run with warnings (status 4).\n"
         "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
-        "             3 the world could not be loaded, 4 warnings with --strict.\n"
+        "             3 the world could not be loaded, or its tree or script not made in time,\n"
+        "             4 warnings with --strict.\n"
         "Without a display, a virtual one (Xvfb) is started for the run. A name after \"--\" is taken\n"
         "as the world or folder even when it starts with \"-\".\n");
 }
@@ -77,6 +82,12 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             *into = arguments[++i];
             return true;
         };
+        // The next argument as a whole number from 1 to `most`.
+        auto number = [&](int* into, int most) {
+            QString text;
+            bool ok = false;
+            return value(&text) && (*into = text.toInt(&ok), ok) && *into >= 1 && *into <= most;
+        };
         if (a == u"--named" && !sweep) {
             options.named = true;
         } else if (a == u"--get" && script) {
@@ -103,11 +114,11 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
             if (!value(&options.output) || options.output.isEmpty())
                 return bad(QStringLiteral("-o needs a file"));
         } else if (a == u"--timeout") {
-            QString text;
-            bool ok = false;
-            if (!value(&text) || (options.timeoutSeconds = text.toInt(&ok), !ok) ||
-                options.timeoutSeconds <= 0 || options.timeoutSeconds > 86400)
+            if (!number(&options.timeoutSeconds, 86400))
                 return bad(QStringLiteral("--timeout needs a number of seconds (1 to 86400)"));
+        } else if (a == u"--max-items") {
+            if (!number(&options.maxItems, std::numeric_limits<int>::max()))
+                return bad(QStringLiteral("--max-items needs a number of items (1 to 2147483647)"));
         } else {
             return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
         }

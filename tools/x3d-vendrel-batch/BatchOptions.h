@@ -26,8 +26,9 @@ struct BatchOptions
     QStringList selectNames;
     QString selectionsFile;
     QString output;
-    QString target; ///< the world, or the folder for sweep
-    int timeoutSeconds = 60;
+    QString target;          ///< the world, or the folder for sweep
+    int timeoutSeconds = 60; ///< for the load, the walk and the script together
+    int maxItems = 5'000'000;
     bool verbose = false;
     bool allowNetwork = false; ///< a local world's page may fetch web material
     bool strict = false;       ///< findings of the script check make the run fail

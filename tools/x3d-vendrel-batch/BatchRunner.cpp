@@ -33,6 +33,8 @@ class StreamMessageBox : public MessageBox
 public:
     explicit StreamMessageBox(QTextStream& err) : m_err(err) {}
     void show(const QString& text) override { m_err << text << Qt::endl; }
+    // The batch tool lets worlds reach the web only when told so by --allow-network.
+    bool ask(const QString&) override { return false; }
 
 private:
     QTextStream& m_err;
@@ -123,10 +125,13 @@ bool BatchRunner::startBrowser()
     return true;
 }
 
-BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool named, int timeoutMs,
+BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, const BatchOptions& options,
                                                   SceneTree& tree)
 {
+    const int timeoutMs = options.timeoutSeconds * 1000;
+    const bool named = options.named;
     WorldResult world;
+    world.deadline = QDeadlineTimer(timeoutMs);
     world.result = m_waiter->load(address, timeoutMs);
     if (world.result == XiteLoadWaiter::Result::Timeout) {
         world.error = QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000);
@@ -148,7 +153,14 @@ BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool n
         StreamMessageBox messages(m_err);
         IdleEventPump events;
         SceneWalker walker(tree, orva, messages, events, [named] { return named ? 0 : 1; });
+        walker.setDeadline(world.deadline);
+        tree.setItemLimit(options.maxItems);
         walker.BuildSceneTree();
+        if (walker.timedOut()) {
+            world.result = XiteLoadWaiter::Result::Timeout;
+            world.error = QStringLiteral("the tree was not done within %1 s").arg(options.timeoutSeconds);
+            return world;
+        }
     } catch (const std::exception& e) {
         world.result = XiteLoadWaiter::Result::Failed;
         world.error = QString::fromUtf8(e.what());
@@ -161,7 +173,7 @@ BatchRunner::WorldResult BatchRunner::loadAndWalk(const QString& address, bool n
 
 bool BatchRunner::loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world)
 {
-    world = loadAndWalk(options.target, options.named, options.timeoutSeconds * 1000, tree);
+    world = loadAndWalk(options.target, options, tree);
     if (world.result == XiteLoadWaiter::Result::Loaded)
         return true;
     m_err << "Couldn't load " << m_browser->currentUrl() << ": " << world.error << Qt::endl;
@@ -223,7 +235,7 @@ int BatchRunner::tree(const BatchOptions& options)
     if (!loadTarget(options, tree, world))
         return 3;
     for (int i = 1; i <= tree.count(); ++i)
-        m_out << i << '\t' << tree.key(i).toString() << '\t' << tree.text(i).toString() << '\n';
+        m_out << i << '\t' << tree.key(i) << '\t' << tree.text(i) << '\n';
     m_out.flush();
     if (options.verbose)
         m_err << "X_ITE loaded the world in " << world.loadMs << " ms; the scene was described and read in "
@@ -253,7 +265,9 @@ int BatchRunner::sweep(const BatchOptions& options)
     qint64 items = 0;
     for (const QString& path : worlds) {
         SceneTree tree;
-        const WorldResult world = loadAndWalk(path, false, options.timeoutSeconds * 1000, tree);
+        BatchOptions sweepOptions = options;
+        sweepOptions.named = false;
+        const WorldResult world = loadAndWalk(path, sweepOptions, tree);
         switch (world.result) {
         case XiteLoadWaiter::Result::Loaded:
             ++loaded;
@@ -298,7 +312,13 @@ int BatchRunner::script(const BatchOptions& options)
 
     if (options.command == BatchOptions::Command::Check)
         return check(options, tree);
-    const TextChunks script = ScriptGenerator::GenerateScriptChunks(tree);
+    TextChunks script;
+    try {
+        script = ScriptGenerator::GenerateScriptChunks(tree, world.deadline);
+    } catch (const Failure&) {
+        m_err << "The script was not done within " << options.timeoutSeconds << " s" << Qt::endl;
+        return 3;
+    }
     if (options.verbose) {
         m_err << tickedItems(tree) << " of " << tree.count() << " items ticked; the script has "
               << script.size() << " bytes" << Qt::endl;

@@ -3,6 +3,7 @@
 #include "BatchOptions.h"
 #include "platform/XiteLoadWaiter.h"
 
+#include <QDeadlineTimer>
 #include <QTextStream>
 
 #include <memory>
@@ -35,11 +36,12 @@ public:
         qint64 treeMs = 0; ///< from there to the finished tree (describing the scene, reading it, walking it)
         int items = 0;
         QString error;
+        QDeadlineTimer deadline; ///< when the world's time is up, the script included
     };
 
 private:
     bool startBrowser();
-    WorldResult loadAndWalk(const QString& address, bool named, int timeoutMs, SceneTree& tree);
+    WorldResult loadAndWalk(const QString& address, const BatchOptions& options, SceneTree& tree);
     /// Loads and walks the command's world; when it cannot, says why and returns false.
     bool loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world);
     int tree(const BatchOptions& options);
