@@ -33,6 +33,7 @@ bench: build
 	$(BUILD)/bench/vendrel_bench_scriptgen
 	$(BUILD)/bench/vendrel_bench_selection
 	$(BUILD)/bench/vendrel_bench_xite_scene
+	$(BUILD)/bench/vendrel_bench_tree_view
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -18,6 +18,7 @@
 namespace {
 
 using namespace vendrel;
+using vendrel::bench::fill;
 using vendrel::bench::NoMessages;
 
 /// Answers every dialog with one file name.
@@ -31,23 +32,6 @@ public:
 private:
     QString m_name;
 };
-
-/// Top item, then per node: "Transform N<i>" and its Get_/On_/Set_ translation items.
-void fill(SceneTree& tree, int items)
-{
-    tree.clear();
-    tree.beginBuild();
-    tree.add({}, u"Root", u"File");
-    for (int i = 0; tree.count() < items; ++i) {
-        const QString key = QStringLiteral("Root_%1").arg(i);
-        const QString name = QStringLiteral("N%1").arg(i);
-        tree.add(u"Root", key, QString(u"Transform " + name));
-        tree.add(key, QString(u"Get_f" + key), QString(u"Get_" + name + u"_translation"));
-        tree.add(key, QString(u"On_f" + key), QString(u"On_" + name + u"_translation"));
-        tree.add(key, QString(u"Set_f" + key), QString(u"Set_" + name + u"_translation"));
-    }
-    tree.endBuild();
-}
 
 void BM_SelectAllGetThenDeselectAll(benchmark::State& state)
 {

@@ -3,9 +3,12 @@
 #include "FormControls.h"
 #include "FormSearch.h"
 #include "FormSelect.h"
+#include "SceneTreeView.h"
 #include "core/FileDialog.h"
+#include "core/FileNames.h"
 #include "core/MessageBox.h"
 #include "load/LoadCommand.h"
+#include "persistence/RecentWorlds.h"
 #include "persistence/SelectionsFile.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFileDialog.h"
@@ -21,6 +24,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -100,15 +104,20 @@ void FormVendrel::makeControls(QWidget* browserView)
     m_commandGo =
         makeControl<QPushButton>(m_surface, "CommandGo", QStringLiteral("Create SAI JavaScript"), {});
     m_commandGo->setEnabled(false);
-    // The window has no default button: Enter in the address box loads nothing.
+    // The window has no default button; Enter in the address box loads, as "Go".
     for (QPushButton* button : {m_commandBrowse, m_commandLoad, m_commandGo})
         button->setAutoDefault(false);
+    m_textFileName->setPlaceholderText(QStringLiteral("Type or drop a world, then press Go"));
+    m_textFileName->setToolTip(QStringLiteral("The world's file or http(s) address"));
+    m_commandBrowse->setToolTip(QStringLiteral("Choose a world file"));
+    m_commandLoad->setToolTip(QStringLiteral("Load the world (Enter)"));
+    m_commandGo->setToolTip(QStringLiteral("Write the script of the ticked items"));
 
     m_sivra1 = browserView ? browserView : new QWidget;
     m_sivra1->setParent(m_surface);
     m_sivra1->setObjectName(QStringLiteral("Sivra1"));
 
-    m_treeView1 = new QTreeView(m_surface);
+    m_treeView1 = new SceneTreeView(m_surface);
     m_treeView1->setObjectName(QStringLiteral("TreeView1"));
     m_treeView1->setHeaderHidden(true);
     m_treeView1->setUniformRowHeights(true); // trees of a million items stay quick to scroll
@@ -130,6 +139,7 @@ void FormVendrel::makeControls(QWidget* browserView)
 
     connect(m_commandBrowse, &QPushButton::clicked, this, &FormVendrel::CommandBrowse_Click);
     connect(m_commandLoad, &QPushButton::clicked, this, &FormVendrel::CommandLoad_Click);
+    connect(m_textFileName, &QLineEdit::returnPressed, this, &FormVendrel::CommandLoad_Click);
     connect(m_commandGo, &QPushButton::clicked, this, &FormVendrel::CommandGo_Click);
     connect(m_checkAll, &QCheckBox::clicked, this, &FormVendrel::CheckAll_Click);
 
@@ -152,6 +162,19 @@ void FormVendrel::makeMenus()
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("File"));
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
     addMenuAction(fileMenu, "FileOpen", QStringLiteral("Open"), {}, [this] { CommandBrowse_Click(); });
+    QMenu* recent = fileMenu->addMenu(QStringLiteral("Recent Worlds"));
+    recent->setObjectName(QStringLiteral("RecentWorlds"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        for (const QString& address : RecentWorlds(m_ini).list()) {
+            connect(recent->addAction(address), &QAction::triggered, this, [this, address] {
+                m_textFileName->setText(address);
+                CommandLoad_Click();
+            });
+        }
+        if (recent->isEmpty())
+            recent->addAction(QStringLiteral("(none)"))->setEnabled(false);
+    });
     auto worldEntry = [this](WorldMenuEntry which, QMenu* menu, const char* name, const QString& caption,
                              Qt::Key key, const std::function<void()>& command) {
         m_worldEntries[std::size_t(which)] =
@@ -161,6 +184,10 @@ void FormVendrel::makeMenus()
                QStringLiteral("Load Selections..."), Qt::Key_L, [this] { LoadSelections_Click(); });
     worldEntry(WorldMenuEntry::FileSaveSel, fileMenu, "FileSaveSel", QStringLiteral("Save Selections..."),
                Qt::Key_S, [this] { FileSaveSel_Click(); });
+    fileMenu->addSeparator();
+    QAction* quit =
+        addMenuAction(fileMenu, "FileQuit", QStringLiteral("Quit"), QKeySequence::Quit, [this] { close(); });
+    quit->setMenuRole(QAction::QuitRole);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("Edit"));
@@ -288,7 +315,28 @@ void FormVendrel::CommandBrowse_Click()
 
 void FormVendrel::CommandLoad_Click()
 {
-    m_load->load(m_textFileName->text());
+    const QString address = m_textFileName->text().trimmed();
+    if (address.isEmpty()) {
+        statusBar()->showMessage(QStringLiteral("Type or choose a world first"));
+        return;
+    }
+    const QString name = FileNames::FileNamePart(address);
+    statusBar()->showMessage(QStringLiteral("Loading %1...").arg(name));
+    QElapsedTimer clock;
+    clock.start();
+    if (m_load->load(address) != LoadCommand::Outcome::Loaded) {
+        statusBar()->clearMessage();
+        return;
+    }
+    setWindowTitle(name + QStringLiteral(" - X3D Vendrel"));
+    if (QString error; !RecentWorlds(m_ini).add(address, &error)) {
+        statusBar()->showMessage(
+            QStringLiteral("Loaded %1, but the recent worlds could not be kept: %2").arg(name, error));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Loaded %1: %2 items in %3 s")
+                                 .arg(name, QLocale(QLocale::English).toString(m_tree.count()),
+                                      QString::number(double(clock.elapsed()) / 1000, 'f', 1)));
 }
 
 void FormVendrel::CommandGo_Click()
@@ -305,7 +353,7 @@ void FormVendrel::CheckScript_Click()
 
 void FormVendrel::CheckAll_Click()
 {
-    vendrel::CheckAll_Click(*m_walker);
+    vendrel::CheckAll_Click(m_tree, *m_walker);
 }
 
 void FormVendrel::FileSaveSel_Click()

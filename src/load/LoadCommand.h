@@ -40,7 +40,9 @@ public:
     };
 
     static inline const QString noBrowserMessage = QStringLiteral("Couldn't get browser object");
-    static inline const QString worldFilter = QStringLiteral("X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv|");
+    static inline const QString worldFilter = QStringLiteral(
+        "X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv;*.wrl.gz;*.wrz;*.x3d.gz;*.x3dz;*.x3dv.gz;*.x3dvz|"
+        "All files (*)|*|");
 
     /// `settings` must point at the program's settings whenever a load runs.
     LoadCommand(ModuleOrva& orva, SceneWalker& walker, ModuleINI& settings, MessageBox& messages,

@@ -1,5 +1,6 @@
 #include "SelectionCommands.h"
 
+#include "TextPositions.h"
 #include "core/Failure.h"
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
@@ -64,10 +65,16 @@ void EnableMenus(MenuState& menus, bool enabled)
         menus.setEnabled(entry, enabled);
 }
 
-bool CheckAll_Click(SceneWalker& walker)
+bool CheckAll_Click(SceneTree& tree, SceneWalker& walker)
 {
+    QStringList ticked;
+    for (int i = 1; i <= tree.count(); ++i) {
+        if (tree.checked(i))
+            ticked.append(tree.text(i));
+    }
     try {
         walker.BuildSceneTree();
+        TextPositions(tree).tick(ticked);
         return true;
     } catch (const Failure&) {
         return false;

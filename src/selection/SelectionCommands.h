@@ -35,9 +35,10 @@ void SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons,
 /// Sets the seven world-dependent entries, in their menu's order, to `enabled`.
 void EnableMenus(MenuState& menus, bool enabled);
 
-/// A click on "All": rebuilds the tree through the walk, so every tick is lost; the search position is
+/// A click on "All": rebuilds the tree through the walk; the items of the new tree whose texts were
+/// ticked are ticked again, matched in order as a selections file matches them. The search position is
 /// left alone. Before a world has been loaded there is nothing to walk and the tree stays as it is;
 /// returns false then (and whenever the walk could not reach the world).
-bool CheckAll_Click(SceneWalker& walker);
+bool CheckAll_Click(SceneTree& tree, SceneWalker& walker);
 
 } // namespace vendrel

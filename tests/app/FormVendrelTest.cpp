@@ -119,7 +119,8 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
     EXPECT_EQ(seen,
               QStringList({"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
                            "Create SAI JavaScript off",
-                           "File, Open , Load Selections... Ctrl+L off, Save Selections... Ctrl+S off",
+                           "File, Open , Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
+                           "Ctrl+S off,  , Quit Ctrl+Q",
                            "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
                            "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
                            "Check Script  off",
@@ -160,7 +161,17 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     choose("LoadSelections");
     EXPECT_EQ(ticked(), QStringList({"Get_T1_translation", "On_T1_translation", "Set_T1_translation"}));
 
-    load("names.wrl");
+    load("");
+    EXPECT_EQ(form->statusBar()->currentMessage(), "Type or choose a world first");
+    control<QLineEdit>("TextFileName")->setText("names.wrl");
+    QTest::keyClick(control("TextFileName"), Qt::Key_Return);
+    EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
+    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 9 items in "))
+        << form->statusBar()->currentMessage().toStdString();
+    auto* recent = control<QMenu>("RecentWorlds");
+    emit recent->aboutToShow();
+    EXPECT_EQ(recent->actions().value(0)->text(), "names.wrl");
+    EXPECT_EQ(recent->actions().value(1)->text(), QDir().absoluteFilePath("t1.wrl"));
     const QStringList withAll = test::dumpTree(form->tree());
     QTest::mouseClick(control("CheckAll"), Qt::LeftButton);
     EXPECT_EQ(test::dumpTree(form->tree()).last(), "fRoot_2_0 b");

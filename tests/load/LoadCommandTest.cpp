@@ -178,6 +178,7 @@ TEST(LoadCommand, ChooseWorldOffersTheAddressOrForAWebAddressTheCurrentFolder)
         EXPECT_EQ(LoadCommand::chooseWorld(c[0], dialog).value_or(QString()), c[3]);
         const FileDialogRequest& asked = dialog.calls.at(0).request;
         EXPECT_EQ(asked.initialFileName + u' ' + asked.filter + asked.defaultExtension,
-                  c[2] + " X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv|.wrl");
+                  c[2] + " X3D (*.wrl;*.x3d;*.x3dv)|*.wrl;*.x3d;*.x3dv;*.wrl.gz;*.wrz;*.x3d.gz;*.x3dz;"
+                         "*.x3dv.gz;*.x3dvz|All files (*)|*|.wrl");
     }
 }

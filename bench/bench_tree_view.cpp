@@ -1,0 +1,67 @@
+// "*" (expand everything below the current item) on the window's tree view over a tree of a million
+// items, against Qt's own handling of the key in a plain QTreeView. Runs without a display.
+
+#include "BenchStubs.h"
+#include "app/SceneTreeView.h"
+#include "scene/SceneTreeModel.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <optional>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace vendrel;
+
+template <class View> void expandEverything(benchmark::State& state)
+{
+    SceneTree tree;
+    bench::fill(tree, int(state.range(0)));
+    SceneTreeModel model(tree);
+    std::optional<View> shown;
+    for (auto _ : state) {
+        state.PauseTiming();
+        shown.reset(); // a view with every item expanded takes long to go: not measured
+        View& view = shown.emplace();
+        view.setUniformRowHeights(true);
+        view.setModel(&model);
+        view.resize(400, 600);
+        view.show();
+        view.setCurrentIndex(model.index(0, 0));
+        QApplication::processEvents();
+        state.ResumeTiming();
+        QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
+        QApplication::sendEvent(&view, &star);
+        QApplication::processEvents(); // the layout that follows
+        state.PauseTiming();
+        shown.reset();
+        state.ResumeTiming();
+    }
+    state.counters["items"] = tree.count();
+}
+
+void BM_ExpandEverythingSceneTreeView(benchmark::State& state)
+{
+    expandEverything<SceneTreeView>(state);
+}
+BENCHMARK(BM_ExpandEverythingSceneTreeView)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ExpandEverythingPlainQTreeView(benchmark::State& state)
+{
+    expandEverything<QTreeView>(state);
+}
+BENCHMARK(BM_ExpandEverythingPlainQTreeView)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
