@@ -24,12 +24,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
@@ -116,6 +119,9 @@ void FormVendrel::makeControls(QWidget* browserView)
     m_sivra1 = browserView ? browserView : new QWidget;
     m_sivra1->setParent(m_surface);
     m_sivra1->setObjectName(QStringLiteral("Sivra1"));
+    // A drop on the view must not take the page elsewhere: the window loads it as a world.
+    m_sivra1->setAcceptDrops(false);
+    setAcceptDrops(true);
 
     m_treeView1 = new SceneTreeView(m_surface);
     m_treeView1->setObjectName(QStringLiteral("TreeView1"));
@@ -296,6 +302,37 @@ void FormVendrel::closeEvent(QCloseEvent* event)
     m_load->abandon(); // a load waiting for its world gives up
     Form_Unload();
     QMainWindow::closeEvent(event);
+}
+
+namespace {
+
+/// The world a drop carries: a local file's path, a web address, or nothing.
+QString droppedWorld(const QMimeData* data)
+{
+    if (!data->hasUrls() || data->urls().isEmpty())
+        return {};
+    const QUrl url = data->urls().constFirst();
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return url.scheme().startsWith(u"http") ? url.toString() : QString();
+}
+
+} // namespace
+
+void FormVendrel::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedWorld(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void FormVendrel::dropEvent(QDropEvent* event)
+{
+    const QString world = droppedWorld(event->mimeData());
+    if (world.isEmpty())
+        return;
+    event->acceptProposedAction();
+    m_textFileName->setText(world);
+    QTimer::singleShot(0, this, [this] { CommandLoad_Click(); }); // the drag ends first
 }
 
 void FormVendrel::openAtStart(const QString& address)

@@ -83,6 +83,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    /// A world file or address dropped on the window is loaded as if typed and "Go" pressed.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,6 +169,12 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
     EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 9 items in "))
         << form->statusBar()->currentMessage().toStdString();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QDir().absoluteFilePath("t1.wrl"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    QTRY_COMPARE(form->windowTitle(), "t1.wrl - X3D Vendrel");
+    load("names.wrl");
     auto* recent = control<QMenu>("RecentWorlds");
     emit recent->aboutToShow();
     EXPECT_EQ(recent->actions().value(0)->text(), "names.wrl");

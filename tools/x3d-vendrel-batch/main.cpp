@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +48,20 @@ QString readableName(const QByteArray& bytes, QTemporaryDir& links)
     const QByteArray base = bytes.mid(bytes.lastIndexOf('/') + 1);
     const QString link = links.filePath(QString::fromLatin1(base));
     return ::symlink(target.constData(), QFile::encodeName(link).constData()) == 0 ? link : name;
+}
+
+/// Qt warns on stderr when XDG_RUNTIME_DIR is not set (as under cron or su) and then uses a folder of
+/// its own in /tmp; the tool makes that folder itself, quietly, so its stderr holds only its messages.
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray folder = "/tmp/runtime-" + QByteArray::number(::getuid());
+    struct stat info = {};
+    if ((::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST) &&
+        ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
+        (info.st_mode & 0077) == 0)
+        qputenv("XDG_RUNTIME_DIR", folder);
 }
 
 } // namespace
@@ -81,6 +96,7 @@ int main(int argc, char** argv)
             options->target = readableName(QByteArray(argv[i]), links);
     }
 
+    ensureRuntimeFolder();
     vendrel::VirtualDisplay display;
     if (!display.ensure(&error)) {
         err << "x3d-vendrel-batch: " << error << Qt::endl;
