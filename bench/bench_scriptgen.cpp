@@ -1,4 +1,4 @@
-// Generates the script for 100,000 ticked access items: a third each "Get_", "On_" and "Set_", over
+// Generates (and checks) the script for 100,000 ticked access items: a third each "Get_", "On_" and "Set_", over
 // named Transforms and Coordinates and unnamed Shapes, Appearances and Materials below them (walked with
 // "All" ticked), with fields of seven types.
 
@@ -9,6 +9,7 @@
 #include "core/MessageBox.h"
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
+#include "scriptgen/ScriptCheck.h"
 #include "scriptgen/ScriptGenerator.h"
 #include "sim/SimScene.h"
 
@@ -134,11 +135,18 @@ void BM_GenerateAndWrite(benchmark::State& state)
     });
 }
 
+/// The script check over the same items, as it runs after every write; the mark is 50 ms.
+void BM_CheckScript(benchmark::State& state)
+{
+    measure(state, [](const SceneTree& tree) { return ScriptCheck::run(tree).findings.size(); });
+}
+
 } // namespace
 
 BENCHMARK(BM_GenerateScriptChunks)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateScriptUtf8)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateScript)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateAndWrite)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckScript)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

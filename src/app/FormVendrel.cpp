@@ -17,18 +17,21 @@
 #include "platform/XiteBrowser.h"
 #include "scene/SceneTreeModel.h"
 #include "scene/SceneWalker.h"
+#include "scriptgen/ScriptCheck.h"
 #include "scriptgen/ScriptGenerator.h"
 #include "selection/SelectionCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -73,8 +76,12 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
     m_load = std::make_unique<LoadCommand>(m_orva, *m_walker, m_ini, *m_messageBox, *m_eventPump, controls);
 
     makeControls(platform.browserView);
+    makeFindingsList();
     makeMenus();
-    resize(sizeFromTwips(5700, 6165) + QSize(0, menuBar()->sizeHint().height()));
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // The menus and the status line come on top of the client area.
+    resize(sizeFromTwips(5700, 6165) +
+           QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     Form_Load();
 }
 
@@ -123,10 +130,15 @@ void FormVendrel::makeControls(QWidget* browserView)
     m_treeView1->setUniformRowHeights(true); // trees of a million items stay quick to scroll
     m_model = new SceneTreeModel(m_tree, this);
     m_treeView1->setModel(m_model);
-    connect(m_model, &SceneTreeModel::itemSelected, m_treeView1, [this](const QModelIndex& index) {
-        m_treeView1->setCurrentIndex(index);
-        m_treeView1->scrollTo(index);
-    });
+    // The items take the width; the type names a fixed column at the right.
+    QHeaderView* header = m_treeView1->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(SceneTreeModel::typeColumn, QHeaderView::Fixed);
+    header->resizeSection(SceneTreeModel::typeColumn,
+                          m_treeView1->fontMetrics().horizontalAdvance(QStringLiteral("MFColorRGBA")) + 12);
+    connect(m_model, &SceneTreeModel::itemSelected, m_treeView1,
+            [this](const QModelIndex& index) { showItem(index); });
     connect(m_model, &SceneTreeModel::itemExpanded, m_treeView1,
             [this](const QModelIndex& index, bool expanded) { m_treeView1->setExpanded(index, expanded); });
     connect(m_treeView1, &QTreeView::clicked, this,
@@ -202,6 +214,21 @@ void FormVendrel::makeMenus()
                [this] { SelectAllOn(m_tree); });
     worldEntry(WorldMenuEntry::DeselectAll, edit, "DeselectAll", QStringLiteral("Deselect All"), Qt::Key_X,
                [this] { DeselectAll(m_tree); });
+    m_checkScript = addMenuAction(edit, "CheckScript", QStringLiteral("Check Script"), {},
+                                  [this] { CheckScript_Click(); });
+    m_checkScript->setEnabled(false);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    view->setObjectName(QStringLiteral("View"));
+    QAction* types = view->addAction(QStringLiteral("Field Types"));
+    types->setObjectName(QStringLiteral("ViewFieldTypes"));
+    types->setCheckable(true);
+    types->setChecked(true);
+    connect(types, &QAction::toggled, this,
+            [this](bool shown) { m_treeView1->setColumnHidden(SceneTreeModel::typeColumn, !shown); });
+    QAction* findings = m_findingsDock->toggleViewAction();
+    findings->setObjectName(QStringLiteral("ViewScriptCheck"));
+    view->addAction(findings);
 
     // A top-level entry of the menu bar that acts when clicked.
     QAction* about = menuBar()->addAction(QStringLiteral("About"));
@@ -217,6 +244,46 @@ void FormVendrel::setEnabled(WorldMenuEntry entry, bool enabled)
 void FormVendrel::setScriptEnabled(bool enabled)
 {
     m_commandGo->setEnabled(enabled);
+    m_checkScript->setEnabled(enabled);
+}
+
+void FormVendrel::makeFindingsList()
+{
+    // Not modal: the list stays while the user works on the ticks.
+    m_findingsDock = new QDockWidget(QStringLiteral("Script Check"), this);
+    m_findingsDock->setObjectName(QStringLiteral("ScriptCheck"));
+    m_findings = new QListWidget(m_findingsDock);
+    m_findings->setObjectName(QStringLiteral("ScriptFindings"));
+    m_findingsDock->setWidget(m_findings);
+    addDockWidget(Qt::BottomDockWidgetArea, m_findingsDock);
+    m_findingsDock->hide();
+    connect(m_findings, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* finding) {
+        const int item = finding->data(Qt::UserRole).toInt();
+        // A finding is about the tree it was made on.
+        if (m_tree.generation() != m_findingsGeneration || item < 1 || item > m_tree.count())
+            return;
+        m_tree.setSelected(item, true);
+        showItem(m_model->indexOfItem(item));
+    });
+}
+
+QString FormVendrel::showCheck()
+{
+    const ScriptCheck::Result result = ScriptCheck::run(m_tree);
+    m_findings->clear();
+    for (const ScriptCheck::Finding& finding : result.findings) {
+        auto* row = new QListWidgetItem(ScriptCheck::describe(m_tree, finding), m_findings);
+        row->setData(Qt::UserRole, finding.item);
+    }
+    m_findingsGeneration = m_tree.generation();
+    m_findingsDock->show();
+    return QStringLiteral("%1 functions, %2 warnings").arg(result.functions).arg(result.findings.size());
+}
+
+void FormVendrel::showItem(const QModelIndex& index)
+{
+    m_treeView1->setCurrentIndex(index);
+    m_treeView1->scrollTo(index);
 }
 
 void FormVendrel::Form_Load()
@@ -318,12 +385,13 @@ void FormVendrel::CommandLoad_Click()
 void FormVendrel::CommandGo_Click()
 {
     ScriptGenerator generator(m_tree);
-    QString written;
-    if (!generator.CommandGo_Click(m_textFileName->text(), *m_fileDialog, nullptr, &written) ||
-        !m_alsoWriteHost->isChecked())
+    if (!generator.CommandGo_Click(m_textFileName->text(), *m_fileDialog))
+        return;
+    statusBar()->showMessage(u"Wrote " % generator.fileName() % u": " % showCheck());
+    if (!m_alsoWriteHost->isChecked())
         return;
     QString error;
-    if (!HostLibrary::writeBeside(written, &error))
+    if (!HostLibrary::writeBeside(generator.fileName(), &error))
         m_messageBox->show(error);
 }
 
@@ -331,6 +399,11 @@ void FormVendrel::AlsoWriteHost_Click()
 {
     m_ini.WriteINI(ModuleINI::settingsKeyWithHost,
                    m_alsoWriteHost->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void FormVendrel::CheckScript_Click()
+{
+    statusBar()->showMessage(u"Script check: " % showCheck());
 }
 
 void FormVendrel::CheckAll_Click()

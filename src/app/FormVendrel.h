@@ -11,12 +11,15 @@
 #include <QPointer>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
 class QAction;
 class QCheckBox;
+class QDockWidget;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QPushButton;
 class QTreeView;
@@ -33,7 +36,8 @@ class SceneTreeModel;
 class SceneWalker;
 
 /// The main window: the address box with "..." and "Go", the browser view, the scene tree, "All" and
-/// "Create SAI JavaScript", and the File, Edit and About menus. It wires the commands of the other
+/// "Create SAI JavaScript", the File, Edit, View and About menus, the script check's findings in a dock
+/// and a status line. It wires the commands of the other
 /// libraries to its controls and keeps the state of one run: the loaded world, the tree, the search and
 /// the splitter.
 class FormVendrel : public QMainWindow, private WorldControls
@@ -64,10 +68,12 @@ public:
     /// "Go": loads the address box's world (LoadCommand).
     void CommandLoad_Click();
     /// "Create SAI JavaScript"; with "Also write vendrel-host.js" ticked, the host library goes beside
-    /// the script.
+    /// the script; then the script check of what it wrote.
     void CommandGo_Click();
     /// File > "Also write vendrel-host.js": the tick is kept in the settings.
     void AlsoWriteHost_Click();
+    /// Edit > "Check Script": the script check of the items ticked now, without writing.
+    void CheckScript_Click();
     /// A click on "All": the tree is built anew.
     void CheckAll_Click();
     void FileSaveSel_Click();
@@ -92,6 +98,12 @@ private:
     void Form_Resize();
     void makeControls(QWidget* browserView);
     void makeMenus();
+    void makeFindingsList();
+    /// Runs the script check and lists its findings in the dock, which it shows; returns the status line
+    /// ending "N functions, M warnings".
+    QString showCheck();
+    /// Highlights the item in the tree view and scrolls to it.
+    void showItem(const QModelIndex& index);
     void applyLayout();
     void updateCursor(float y);
     void setEnabled(WorldMenuEntry entry, bool enabled) override;
@@ -130,6 +142,10 @@ private:
     QCheckBox* m_checkAll = nullptr;
     QPushButton* m_commandGo = nullptr;
     QAction* m_alsoWriteHost = nullptr;
+    QAction* m_checkScript = nullptr;
+    QDockWidget* m_findingsDock = nullptr;
+    QListWidget* m_findings = nullptr;
+    std::uint64_t m_findingsGeneration = 0;   // the tree the findings are about
     std::array<QAction*, 7> m_worldEntries{}; // by WorldMenuEntry
 };
 

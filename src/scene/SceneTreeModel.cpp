@@ -1,6 +1,7 @@
 #include "SceneTreeModel.h"
 
 #include "SceneTree.h"
+#include "core/FieldTypes.h"
 
 #include <algorithm>
 #include <vector>
@@ -38,12 +39,12 @@ int SceneTreeModel::visibleChildren(int item) const
 
 QModelIndex SceneTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (column != 0 || row < 0)
+    if (column < 0 || column >= columns || row < 0 || parent.column() > 0)
         return {};
     const int parentItem = itemOf(parent);
     if (parentItem > m_published || row >= visibleChildren(parentItem))
         return {};
-    return createIndex(row, 0, quintptr(m_tree.child(parentItem, row)));
+    return createIndex(row, column, quintptr(m_tree.child(parentItem, row)));
 }
 
 QModelIndex SceneTreeModel::parent(const QModelIndex& child) const
@@ -67,7 +68,7 @@ int SceneTreeModel::rowCount(const QModelIndex& parent) const
 
 int SceneTreeModel::columnCount(const QModelIndex&) const
 {
-    return 1;
+    return columns;
 }
 
 QVariant SceneTreeModel::data(const QModelIndex& index, int role) const
@@ -75,6 +76,8 @@ QVariant SceneTreeModel::data(const QModelIndex& index, int role) const
     const int item = itemOf(index);
     if (item == 0 || item > m_published)
         return {};
+    if (index.column() == typeColumn)
+        return role == Qt::DisplayRole ? typeNameOf(item) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -89,7 +92,7 @@ QVariant SceneTreeModel::data(const QModelIndex& index, int role) const
 bool SceneTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     const int item = itemOf(index);
-    if (role != Qt::CheckStateRole || item == 0 || item > m_published)
+    if (role != Qt::CheckStateRole || item == 0 || item > m_published || index.column() != 0)
         return false;
     // A tick changes that one item only: nothing follows its parent or children.
     m_tree.setChecked(item, value.toInt() == Qt::Checked);
@@ -100,7 +103,21 @@ Qt::ItemFlags SceneTreeModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    if (index.column() == typeColumn)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+}
+
+QString SceneTreeModel::typeNameOf(int item) const
+{
+    // Access items hold their field; its type comes from the scene description the walk read.
+    try {
+        if (const FieldRef field = m_tree.tagField(item))
+            return fieldTypeName(field->getType());
+    } catch (const Failure&) {
+        // a type that cannot be read shows as none
+    }
+    return {};
 }
 
 QModelIndex SceneTreeModel::indexOfItem(int item) const

@@ -8,14 +8,18 @@ namespace vendrel {
 
 class SceneTree;
 
-/// The scene tree as an item model for a tree view: one column, the item's text, and a tick box on every
-/// item. The SceneTree keeps the data; this model only shows it. Items added during a build appear
-/// together when the build ends, so a view never sees a half-made tree.
+/// The scene tree as an item model for a tree view: the item's text with a tick box on every item, and
+/// a second column with the type name of each access item's field. The SceneTree keeps the data; this model
+/// only shows it. Items added during a build appear together when the build ends, so a view never sees a
+/// half-made tree.
 class SceneTreeModel : public QAbstractItemModel, private SceneTreeObserver
 {
     Q_OBJECT
 
 public:
+    /// The column of the field type names.
+    static constexpr int typeColumn = 1;
+
     explicit SceneTreeModel(SceneTree& tree, QObject* parent = nullptr);
     ~SceneTreeModel() override;
 
@@ -46,6 +50,9 @@ private:
     void expandedChanged(int index) override;
 
     int visibleChildren(int item) const;
+    QString typeNameOf(int item) const;
+
+    static constexpr int columns = 2;
 
     SceneTree& m_tree;
     int m_published = 0; // items 1..m_published are known to views

@@ -1,5 +1,6 @@
 #include "ScriptGenerator.h"
 
+#include "ScriptItem.h"
 #include "ScriptTemplates.h"
 #include "core/FieldTypes.h"
 #include "core/FileDialog.h"
@@ -43,71 +44,40 @@ struct ScriptTexts
     bool hasListener = false;
 };
 
-NodeRef nodeOf(const SceneTree& tree, int index)
-{
-    if (index < 1)
-        throw Failure("The item has no node above it");
-    NodeRef node = tree.tagNode(index);
-    if (!node)
-        throw Failure("The item holds no node");
-    return node;
-}
-
 /// Appends the functions of one ticked item. Throws Failure where the item's processing stops; what
 /// was appended before stays.
 void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
 {
     const QString text = tree.text(index);
-    const bool isListener = text.contains(u"On_");
-    const bool isSetter = text.contains(u"Set_");
-    const bool isGetter = text.contains(u"Get_");
-    if (!isListener && !isSetter && !isGetter)
+    const ScriptItem::Markers markers = ScriptItem::markersOf(text);
+    if (!markers.any())
         return;
+    const ScriptItem::Address address = ScriptItem::addressOf(tree, index);
+    const FieldRef& field = address.field;
+    const QString& nodePath = address.nodePath;
 
-    const int parent = tree.parent(index);
-    const QString defName = nodeOf(tree, parent)->defName();
-    const FieldRef field = tree.tagField(index);
-    if (!field)
-        throw Failure("The item holds no field");
-    const QString fieldName = field->getName();
-
-    // Unnamed nodes are addressed by the texts of their items up to the nearest named ancestor, and in
-    // the page's document by that ancestor's name and the field name.
-    QString nodePath;
-    QString domPath;
-    if (!defName.isEmpty()) {
-        nodePath = defName;
-    } else {
-        const auto ancestor = tree.namedAncestor(parent, fieldName);
-        if (!ancestor)
-            throw Failure("The item has no named node above it");
-        nodePath = ancestor->path;
-        domPath = ancestor->name % u'.' % fieldName;
-    }
-
-    if (isListener) {
+    if (markers.listener) {
         texts.hasListener = true;
         const QString name = field->getName();
-        const QString observer = nodePath % name % u"_observer";
-        const QString listener = u"On" % nodePath % name;
+        const QString observer = ScriptItem::observerName(nodePath, name);
+        const QString listener = ScriptItem::listenerName(nodePath, name);
         texts.declarations.append(u"var " % observer % u" = null;" CRLF);
         texts.listeners.append(ScriptTemplates::MakeListenerFunction(listener, observer));
         texts.listeners.append(CRLF);
         texts.listenerSetup.append(ScriptTemplates::MakeListenerSetup(nodePath, name, observer, listener));
     }
-    if (isGetter) {
+    if (markers.getter) {
         const int type = field->getType();
         const QString name = field->getName();
-        const QString getter = u"Get" % nodePath % name;
+        const QString getter = ScriptItem::getterName(nodePath, name);
         // An SFColor getter hands out the field object itself.
         if (type == SFColor)
             texts.getters.append(ScriptTemplates::MakeFieldGetter(getter, nodePath, name));
         else
-            texts.getters.append(ScriptTemplates::MakeGetter(getter, nodePath, domPath, name));
+            texts.getters.append(ScriptTemplates::MakeGetter(getter, nodePath, address.domPath, name));
         texts.getters.append(CRLF);
     }
-    // Orientation fields, and every field of a node whose name says so, get no setter.
-    if (isSetter && !text.contains(u"rientation")) {
+    if (markers.setter && ScriptItem::mayHaveSetter(text)) {
         const int type = field->getType();
         const QString name = field->getName();
         if (const auto setter = ScriptTemplates::SetterFor(type))
@@ -177,8 +147,7 @@ QString ScriptGenerator::InitialFileName(const QString& addressText)
     return InitialFileName(addressText, QDir::currentPath());
 }
 
-bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error,
-                                      QString* writtenTo)
+bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& dialog, QString* error)
 {
     const TextChunks script = GenerateScriptChunks(m_tree);
 
@@ -186,13 +155,12 @@ bool ScriptGenerator::CommandGo_Click(const QString& addressText, FileDialog& di
     const std::optional<QString> fileName =
         dialog.showSave(FileDialogRequest::make(QStringLiteral("JavaScript (*.js)|*.js|"),
                                                 QStringLiteral(".js"), InitialFileName(addressText), 4096));
+    m_fileName = fileName.value_or(QString());
     if (!fileName)
         return false;
 
     QString reason;
     if (FileWriter::write(*fileName, script.pieces(), &reason)) {
-        if (writtenTo)
-            *writtenTo = *fileName;
         return true;
     }
     if (error)

@@ -12,14 +12,14 @@ namespace {
 QString singleValueSetter(const QString& nodePath, const QString& fieldName, const char16_t* parameters,
                           const char16_t* libraryCall, const char16_t* callTail)
 {
-    return u"function Set_" % nodePath % u'_' % fieldName % parameters % CRLF u"{" CRLF % libraryCall %
-           nodePath % u"\", \"" % ScriptTemplates::MakeEventInName(fieldName) % callTail %
+    return u"function " % ScriptTemplates::MakeSetterName(nodePath, fieldName) % parameters % CRLF u"{" CRLF %
+           libraryCall % nodePath % u"\", \"" % ScriptTemplates::MakeEventInName(fieldName) % callTail %
            CRLF u"}" CRLF CRLF;
 }
 
 QString elementSetter(const QString& nodePath, const QString& fieldName, bool rotation)
 {
-    return u"function Set_" % nodePath % u'_' % fieldName %
+    return u"function " % ScriptTemplates::MakeSetterName(nodePath, fieldName) %
            (rotation ? u"(i,x,y,z,a)" CRLF : u"(i,x,y,z)" CRLF) %
            u"{" CRLF u"    var mf;" CRLF u"    node = context.getNode(\"" % nodePath %
            u"\");" CRLF u"    field = node.getField(\"" % fieldName %
@@ -30,6 +30,19 @@ QString elementSetter(const QString& nodePath, const QString& fieldName, bool ro
 }
 
 } // namespace
+
+void ScriptTemplates::MakeSetterName(QString& into, const QString& nodePath, const QString& fieldName)
+{
+    into.resize(0);
+    into.append(u"Set_").append(nodePath).append(u'_').append(fieldName);
+}
+
+QString ScriptTemplates::MakeSetterName(const QString& nodePath, const QString& fieldName)
+{
+    QString name;
+    MakeSetterName(name, nodePath, fieldName);
+    return name;
+}
 
 QString ScriptTemplates::MakeEventInName(const QString& fieldName)
 {
@@ -116,6 +129,11 @@ QString ScriptTemplates::MakeElementSetterRot(const QString& nodePath, const QSt
 QString ScriptTemplates::MakeElementSetterVec3(const QString& nodePath, const QString& fieldName)
 {
     return elementSetter(nodePath, fieldName, false);
+}
+
+bool ScriptTemplates::IsElementSetter(SetterTemplate setter)
+{
+    return setter == &MakeElementSetterRot || setter == &MakeElementSetterVec3;
 }
 
 ScriptTemplates::SetterTemplate ScriptTemplates::SetterFor(int typeCode)

@@ -13,6 +13,11 @@ public:
     /// A setter template: node path and field name give the whole setter function.
     using SetterTemplate = QString (*)(const QString& nodePath, const QString& fieldName);
 
+    /// The name of every setter: "Set_", node path, "_", field name.
+    static QString MakeSetterName(const QString& nodePath, const QString& fieldName);
+    /// The same written over `into`, which keeps its capacity.
+    static void MakeSetterName(QString& into, const QString& nodePath, const QString& fieldName);
+
     /// The event-in name the setter library calls receive: the field name when it already contains
     /// "set_" anywhere, otherwise "set_" and the field name.
     static QString MakeEventInName(const QString& fieldName);
@@ -47,6 +52,8 @@ public:
 
     /// The setter template for a field type code; null for the codes that get no setter.
     static SetterTemplate SetterFor(int typeCode);
+    /// Whether the template replaces one element, which it reads from the field first.
+    static bool IsElementSetter(SetterTemplate setter);
 };
 
 } // namespace vendrel

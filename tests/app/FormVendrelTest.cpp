@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
@@ -122,8 +123,9 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
                            "File, Open , Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
                            "Ctrl+S off, Also write vendrel-host.js ,  , Quit Ctrl+Q",
                            "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
-                           "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off",
-                           "About"}));
+                           "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
+                           "Check Script  off",
+                           "View, Field Types , Script Check ", "About"}));
     choose("About");
     EXPECT_TRUE(messages.messages.value(0).contains(QRegularExpression("^X3D Vendrel .*\nX_ITE ")));
 
@@ -189,6 +191,39 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     EXPECT_EQ(control<QLineEdit>("TextFileName")->text(), "names.wrl") << "offered again, not loaded";
     EXPECT_TRUE(control<QAction>("AlsoWriteHost")->isChecked()) << "the tick is remembered";
     EXPECT_EQ(form->tree().count(), 0);
+}
+
+// The check runs after the script is written and on demand; a finding leads to its item in the tree,
+// whose second column names the field's type.
+TEST_F(FormVendrelTest, TheScriptCheckListsFindingsThatLeadToTheirItems)
+{
+    browser->addWorld("joined.wrl", "Transform S { io SFBool sfboolIO }  Transform Ssfbool { io SFBool IO }");
+    const QTemporaryDir folder;
+    dialogs.answers = {folder.filePath("joined.js")};
+    load("joined.wrl");
+    choose("SelectAllGet");
+    QTest::mouseClick(control("CommandGo"), Qt::LeftButton);
+    EXPECT_EQ(form->statusBar()->currentMessage(),
+              "Wrote " + folder.filePath("joined.js") + ": 2 functions, 1 warnings");
+    ASSERT_TRUE(control("ScriptCheck")->isVisible());
+    auto* findings = control<QListWidget>("ScriptFindings");
+    ASSERT_EQ(findings->count(), 1);
+    EXPECT_EQ(findings->item(0)->text(),
+              "duplicate-name: Get_Ssfbool_IO: function GetSsfboolIO is also defined by Get_S_sfboolIO");
+    QCoreApplication::processEvents(); // the dock is laid out
+    const QPoint finding = findings->visualItemRect(findings->item(0)).center();
+    QTest::mouseClick(findings->viewport(), Qt::LeftButton, {}, finding);
+    QTest::mouseDClick(findings->viewport(), Qt::LeftButton, {}, finding);
+    EXPECT_EQ(highlighted(), "Get_Ssfbool_IO");
+    auto* tree = control<QTreeView>("TreeView1");
+    EXPECT_EQ(tree->currentIndex().siblingAtColumn(1).data().toString(), "SFBool");
+    choose("ViewFieldTypes");
+    EXPECT_TRUE(tree->isColumnHidden(1));
+
+    choose("DeselectAll");
+    choose("CheckScript");
+    EXPECT_EQ(form->statusBar()->currentMessage(), "Script check: 0 functions, 0 warnings");
+    EXPECT_EQ(findings->count(), 0);
 }
 
 TEST_F(FormVendrelTest, FindByNameClosesUnlessKeptOpenAndF3RepeatsItFromTheTree)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -87,6 +88,11 @@ TEST(BatchOptions, ReadsEachCommandsOptions)
     EXPECT_EQ(options->target, "-w.wrl");
     EXPECT_TRUE(options->allowNetwork);
 
+    options = BatchOptions::parse({"check", "--set", "--strict", "w.wrl"}, &error);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->command, BatchOptions::Command::Check);
+    EXPECT_TRUE(options->set && options->strict);
+
     options = BatchOptions::parse({"sweep", "dir"}, &error);
     ASSERT_TRUE(options);
     EXPECT_EQ(options->command, BatchOptions::Command::Sweep);
@@ -112,6 +118,8 @@ TEST(BatchOptions, BadUsageIsRefusedWithAReason)
         {"script", "-o", "", "w.wrl"},
         {"script", "--with-host", "w.wrl"}, // there is no folder to write it to
         {"tree", "--with-host", "w.wrl"},
+        {"check", "-o", "out.js", "w.wrl"},
+        {"tree", "--strict", "w.wrl"},
         {"script", "--selections", "", "w.wrl"},
         {"tree", "-w.wrl"},
         {"tree", "--", "a.wrl", "b.wrl"},
@@ -223,6 +231,16 @@ TEST(BatchTool, ScriptOfTheExampleWorldIsTheExampleScript)
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     ASSERT_FALSE(config.isEmpty());
     EXPECT_TRUE(QDir(config).isEmpty()) << "the settings are left alone";
+}
+
+TEST(BatchTool, CheckPrintsTheFindingsAndFailsWithStrict)
+{
+    const ToolRun run = batch({"check", "--get", "--select", "IO", "--strict", world("joined.x3dv")});
+    EXPECT_EQ(run.status, 4) << run.err.toStdString();
+    EXPECT_EQ(run.out, "2 functions, 1 warnings\n");
+    const QStringList warnings = run.err.split(u'\n').filter(QRegularExpression("^warning: "));
+    EXPECT_EQ(warnings, QStringList({"warning: duplicate-name: Get_Ssfbool_IO: function GetSsfboolIO is also "
+                                     "defined by Get_S_sfboolIO"}));
 }
 
 TEST(BatchTool, SweepReportsEveryWorldAndATotal)

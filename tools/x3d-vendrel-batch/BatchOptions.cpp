@@ -10,7 +10,8 @@ QString BatchOptions::usage()
         "Usage:\n"
         "  x3d-vendrel-batch tree [--named] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
-        "                           [-o OUT [--with-host]] [--timeout S] [--max-items N] WORLD\n"
+        "                           [-o OUT [--with-host]] [--strict] [--timeout S] [--max-items N] WORLD\n"
+        "  x3d-vendrel-batch check [options as for script, without -o] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] [--max-items N] DIR\n"
         "Options: --timeout S ends a world whose load, tree and script are not done after S seconds\n"
         "         (default 60);\n"
@@ -23,8 +24,12 @@ QString BatchOptions::usage()
         "        --selections ticks the items a selections file (.x3ds) lists, as \"Load Selections...\";\n"
         "        --named leaves \"All\" unticked. The script goes to OUT, or to standard output;\n"
         "        --with-host also writes vendrel-host.js, the library a page needs to run it, beside OUT.\n"
+        "Check: script and check look the script over for faults no page can repair and print each\n"
+        "       to standard error as \"warning: KIND: ITEM: detail\"; check writes no script, it prints\n"
+        "       the numbers of functions and warnings. --strict fails a run with warnings (status 4).\n"
         "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
-        "             3 the world could not be loaded, or its tree or script not made in time.\n"
+        "             3 the world could not be loaded, or its tree or script not made in time,\n"
+        "             4 warnings with --strict.\n"
         "Without a display, a virtual one (Xvfb) is started for the run. A name after \"--\" is taken\n"
         "as the world or folder even when it starts with \"-\".\n");
 }
@@ -44,6 +49,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
         options.command = Command::Tree;
     else if (command == u"script")
         options.command = Command::Script;
+    else if (command == u"check")
+        options.command = Command::Check;
     else if (command == u"sweep")
         options.command = Command::Sweep;
     else if (command == u"--help" || command == u"-h" || command == u"help")
@@ -51,7 +58,9 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     else
         return bad(QStringLiteral("Unknown command: ") + command);
 
-    const bool script = options.command == Command::Script;
+    // check takes the script command's options, except where to write the script.
+    const bool check = options.command == Command::Check;
+    const bool script = options.command == Command::Script || check;
     const bool sweep = options.command == Command::Sweep;
     bool optionsEnded = false; // after "--", a name that starts with "-" is a name
     for (int i = 1; i < arguments.size(); ++i) {
@@ -100,7 +109,9 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
         } else if (a == u"--selections" && script) {
             if (!value(&options.selectionsFile) || options.selectionsFile.isEmpty())
                 return bad(QStringLiteral("--selections needs a file"));
-        } else if (a == u"-o" && script) {
+        } else if (a == u"--strict" && script) {
+            options.strict = true;
+        } else if (a == u"-o" && script && !check) {
             if (!value(&options.output) || options.output.isEmpty())
                 return bad(QStringLiteral("-o needs a file"));
         } else if (a == u"--with-host" && script) {

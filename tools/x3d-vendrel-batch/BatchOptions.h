@@ -14,6 +14,7 @@ struct BatchOptions
     {
         Tree,
         Script,
+        Check,
         Sweep,
         Help,
     };
@@ -31,6 +32,7 @@ struct BatchOptions
     int maxItems = 5'000'000;
     bool verbose = false;
     bool allowNetwork = false; ///< a local world's page may fetch web material
+    bool strict = false;       ///< findings of the script check make the run fail
 
     /// Reads the arguments after the program name; on bad usage returns nothing and sets `error`.
     static std::optional<BatchOptions> parse(const QStringList& arguments, QString* error);

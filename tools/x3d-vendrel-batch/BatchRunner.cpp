@@ -12,6 +12,7 @@
 #include "scene/ModuleOrva.h"
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
+#include "scriptgen/ScriptCheck.h"
 #include "scriptgen/ScriptGenerator.h"
 
 #include <QDir>
@@ -75,6 +76,14 @@ QString scriptFileProblem(const BatchOptions& options)
                    QStringLiteral(": no such folder");
     }
     return {};
+}
+
+int tickedItems(const SceneTree& tree)
+{
+    int ticked = 0;
+    for (int i = 1; i <= tree.count(); ++i)
+        ticked += tree.checked(i) ? 1 : 0;
+    return ticked;
 }
 
 const char* resultWord(XiteLoadWaiter::Result result)
@@ -182,7 +191,7 @@ int BatchRunner::run(const BatchOptions& options)
         m_err << "Not a folder: " << options.target << Qt::endl;
         return 2;
     }
-    if (options.command == BatchOptions::Command::Script) {
+    if (options.command == BatchOptions::Command::Script || options.command == BatchOptions::Command::Check) {
         const QString problem = scriptFileProblem(options);
         if (!problem.isEmpty()) {
             m_err << problem << Qt::endl;
@@ -212,6 +221,7 @@ int BatchRunner::run(const BatchOptions& options)
     case BatchOptions::Command::Sweep:
         return sweep(options);
     case BatchOptions::Command::Script:
+    case BatchOptions::Command::Check:
         return script(options);
     case BatchOptions::Command::Help:
         break;
@@ -301,6 +311,8 @@ int BatchRunner::script(const BatchOptions& options)
         return 2;
     }
 
+    if (options.command == BatchOptions::Command::Check)
+        return check(options, tree);
     TextChunks script;
     try {
         script = ScriptGenerator::GenerateScriptChunks(tree, world.deadline);
@@ -309,15 +321,13 @@ int BatchRunner::script(const BatchOptions& options)
         return 3;
     }
     if (options.verbose) {
-        int ticked = 0;
-        for (int i = 1; i <= tree.count(); ++i)
-            ticked += tree.checked(i) ? 1 : 0;
-        m_err << ticked << " of " << tree.count() << " items ticked; the script has " << script.size()
-              << " bytes" << Qt::endl;
+        m_err << tickedItems(tree) << " of " << tree.count() << " items ticked; the script has "
+              << script.size() << " bytes" << Qt::endl;
     }
-    if (options.output.isEmpty())
-        return writeToStandardOutput(script);
-    if (!FileWriter::write(options.output, script.pieces(), &error)) {
+    if (options.output.isEmpty()) {
+        if (const int status = writeToStandardOutput(script); status != 0)
+            return status;
+    } else if (!FileWriter::write(options.output, script.pieces(), &error)) {
         m_err << "Couldn't write the script to " << options.output << ": " << error << Qt::endl;
         return 2;
     }
@@ -325,7 +335,25 @@ int BatchRunner::script(const BatchOptions& options)
         m_err << error << Qt::endl;
         return 2;
     }
-    return 0;
+    return check(options, tree);
+}
+
+int BatchRunner::check(const BatchOptions& options, const SceneTree& tree)
+{
+    QElapsedTimer time;
+    time.start();
+    const ScriptCheck::Result result = ScriptCheck::run(tree);
+    const double checkMs = double(time.nsecsElapsed()) / 1e6;
+    for (const ScriptCheck::Finding& finding : result.findings)
+        m_err << "warning: " << ScriptCheck::describe(tree, finding) << '\n';
+    if (options.verbose) {
+        m_err << "The check of " << tickedItems(tree) << " ticked items took "
+              << QString::number(checkMs, 'f', 1) << " ms" << '\n';
+    }
+    m_err.flush();
+    if (options.command == BatchOptions::Command::Check)
+        m_out << result.functions << " functions, " << result.findings.size() << " warnings" << Qt::endl;
+    return options.strict && !result.findings.empty() ? 4 : 0;
 }
 
 int BatchRunner::writeToStandardOutput(const TextChunks& script)

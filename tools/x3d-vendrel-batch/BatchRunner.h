@@ -24,7 +24,8 @@ public:
     ~BatchRunner();
 
     /// Returns the exit status: 0 done, 2 bad usage (or a file of the script command that cannot be read
-    /// or written), 3 the world (or the browser) could not be loaded.
+    /// or written), 3 the world (or the browser) could not be loaded, 4 the script check found faults and
+    /// --strict was given.
     int run(const BatchOptions& options);
 
     /// The outcome of loading one world and walking it.
@@ -45,7 +46,10 @@ private:
     bool loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world);
     int tree(const BatchOptions& options);
     int sweep(const BatchOptions& options);
+    /// The script command, and the check command up to the check.
     int script(const BatchOptions& options);
+    /// Prints the script check's findings; returns 4 for findings with --strict, else 0.
+    int check(const BatchOptions& options, const SceneTree& tree);
     /// Writes the script's bytes unchanged to the output stream's device; returns the exit status.
     int writeToStandardOutput(const TextChunks& script);
 
