@@ -1,5 +1,6 @@
 #include "FormVendrel.h"
 
+#include "DetailsDock.h"
 #include "FormControls.h"
 #include "FormSearch.h"
 #include "FormSelect.h"
@@ -33,6 +34,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
@@ -72,8 +74,13 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
     m_load = std::make_unique<LoadCommand>(m_orva, *m_walker, m_ini, *m_messageBox, *m_eventPump, controls);
 
     makeControls(platform.browserView);
+    makeDetails();
     makeMenus();
-    resize(sizeFromTwips(5700, 6165) + QSize(0, menuBar()->sizeHint().height()));
+    // The details area comes on top of the window's own size: the world view keeps all of its room.
+    const int detailsWidth =
+        DetailsDock::initialWidth + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+    resize(sizeFromTwips(5700, 6165) + QSize(detailsWidth, menuBar()->sizeHint().height()));
+    resizeDocks({m_details}, {DetailsDock::initialWidth}, Qt::Horizontal);
     Form_Load();
 }
 
@@ -140,6 +147,14 @@ void FormVendrel::makeControls(QWidget* browserView)
     applyLayout();
 }
 
+void FormVendrel::makeDetails()
+{
+    m_details = new DetailsDock(m_tree, m_orva.browser ? m_orva.browser->fieldValues() : nullptr, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_details);
+    connect(m_treeView1->selectionModel(), &QItemSelectionModel::currentChanged, m_details,
+            [this](const QModelIndex& current) { m_details->highlight(m_model->itemOf(current)); });
+}
+
 QAction* FormVendrel::addMenuAction(QMenu* menu, const char* name, const QString& caption,
                                     const QKeySequence& key, const std::function<void()>& command)
 {
@@ -197,6 +212,12 @@ void FormVendrel::makeMenus()
                [this] { SelectAllOn(m_tree); });
     worldEntry(WorldMenuEntry::DeselectAll, edit, "DeselectAll", QStringLiteral("Deselect All"), Qt::Key_X,
                [this] { DeselectAll(m_tree); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    view->setObjectName(QStringLiteral("View"));
+    QAction* details = m_details->toggleViewAction();
+    details->setObjectName(QStringLiteral("ViewDetails"));
+    view->addAction(details);
 
     // A top-level entry of the menu bar that acts when clicked.
     QAction* about = menuBar()->addAction(QStringLiteral("About"));

@@ -23,6 +23,7 @@ class QTreeView;
 
 namespace vendrel {
 
+class DetailsDock;
 class EventPump;
 class FileDialog;
 class FormSearch;
@@ -89,6 +90,7 @@ private:
     void Form_Resize();
     void makeControls(QWidget* browserView);
     void makeMenus();
+    void makeDetails();
     void applyLayout();
     void updateCursor(float y);
     void setEnabled(WorldMenuEntry entry, bool enabled) override;
@@ -117,6 +119,7 @@ private:
     SceneTreeModel* m_model = nullptr;
     QPointer<FormSearch> m_formSearch;
     QPointer<FormSelect> m_formSelect;
+    DetailsDock* m_details = nullptr;
 
     QWidget* m_surface = nullptr;
     QLineEdit* m_textFileName = nullptr;
