@@ -1,5 +1,6 @@
 #include "FormVendrel.h"
 
+#include "DetailsDock.h"
 #include "FormControls.h"
 #include "FormSearch.h"
 #include "FormSelect.h"
@@ -37,6 +38,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
@@ -77,11 +79,16 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
 
     makeControls(platform.browserView);
     makeFindingsList();
+    makeDetails();
     makeMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    // The menus and the status line come on top of the client area.
+    // The menus, the status line and the details area come on top of the window's own size: the world
+    // view keeps all of its room.
+    const int detailsWidth =
+        DetailsDock::initialWidth + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
     resize(sizeFromTwips(5700, 6165) +
-           QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+           QSize(detailsWidth, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+    resizeDocks({m_details}, {DetailsDock::initialWidth}, Qt::Horizontal);
     Form_Load();
 }
 
@@ -151,6 +158,14 @@ void FormVendrel::makeControls(QWidget* browserView)
     connect(m_checkAll, &QCheckBox::clicked, this, &FormVendrel::CheckAll_Click);
 
     applyLayout();
+}
+
+void FormVendrel::makeDetails()
+{
+    m_details = new DetailsDock(m_tree, m_orva.browser ? m_orva.browser->fieldValues() : nullptr, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_details);
+    connect(m_treeView1->selectionModel(), &QItemSelectionModel::currentChanged, m_details,
+            [this](const QModelIndex& current) { m_details->highlight(m_model->itemOf(current)); });
 }
 
 QAction* FormVendrel::addMenuAction(QMenu* menu, const char* name, const QString& caption,
@@ -229,6 +244,9 @@ void FormVendrel::makeMenus()
     QAction* findings = m_findingsDock->toggleViewAction();
     findings->setObjectName(QStringLiteral("ViewScriptCheck"));
     view->addAction(findings);
+    QAction* details = m_details->toggleViewAction();
+    details->setObjectName(QStringLiteral("ViewDetails"));
+    view->addAction(details);
 
     // A top-level entry of the menu bar that acts when clicked.
     QAction* about = menuBar()->addAction(QStringLiteral("About"));

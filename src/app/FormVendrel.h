@@ -26,6 +26,7 @@ class QTreeView;
 
 namespace vendrel {
 
+class DetailsDock;
 class EventPump;
 class FileDialog;
 class FormSearch;
@@ -104,6 +105,7 @@ private:
     QString showCheck();
     /// Highlights the item in the tree view and scrolls to it.
     void showItem(const QModelIndex& index);
+    void makeDetails();
     void applyLayout();
     void updateCursor(float y);
     void setEnabled(WorldMenuEntry entry, bool enabled) override;
@@ -132,6 +134,7 @@ private:
     SceneTreeModel* m_model = nullptr;
     QPointer<FormSearch> m_formSearch;
     QPointer<FormSelect> m_formSelect;
+    DetailsDock* m_details = nullptr;
 
     QWidget* m_surface = nullptr;
     QLineEdit* m_textFileName = nullptr;

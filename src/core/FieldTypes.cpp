@@ -12,6 +12,8 @@ constexpr std::array<const char16_t*, 31> typeNames = {
     u"SFTime",   u"MFTime",   u"SFVec2d", u"MFVec2d",    u"SFVec2f",    u"MFVec2f",     u"SFVec3d",
     u"MFVec3d",  u"SFVec3f",  u"MFVec3f",
 };
+constexpr std::array<const char16_t*, 4> accessNames = {u"initializeOnly", u"inputOnly", u"outputOnly",
+                                                        u"inputOutput"};
 } // namespace
 
 int fieldTypeCode(QStringView typeName)
@@ -41,6 +43,13 @@ int accessTypeCode(QStringView word)
     if (word == u"inputOutput" || word == u"exposedField")
         return InputOutput;
     return -1;
+}
+
+QString accessTypeName(int code)
+{
+    if (code < 0 || code >= int(accessNames.size()))
+        return {};
+    return QString::fromUtf16(accessNames[code]);
 }
 
 } // namespace vendrel

@@ -60,4 +60,7 @@ QString fieldTypeName(int code);
 /// words "field", "eventIn", "eventOut", "exposedField"); -1 for any other word.
 int accessTypeCode(QStringView word);
 
+/// The X3D word of an access type code ("inputOutput" for 3); "" for codes outside 0 to 3.
+QString accessTypeName(int code);
+
 } // namespace vendrel

@@ -16,6 +16,7 @@ namespace vendrel {
 class SceneNode;
 class SceneField;
 class NodeArray;
+class FieldValues;
 
 using NodeRef = std::shared_ptr<SceneNode>;
 using FieldRef = std::shared_ptr<SceneField>;
@@ -102,6 +103,8 @@ public:
     virtual QString lastError() const { return {}; }
     /// Lets the world shown now reach the web `host` for the rest of the session.
     virtual void allowWebHost(const QString& host) { (void)host; }
+    /// The live values of the shown world's fields; null when this browser cannot read them.
+    virtual FieldValues* fieldValues() { return nullptr; }
 };
 
 } // namespace vendrel

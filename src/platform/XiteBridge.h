@@ -28,6 +28,9 @@ public:
 signals:
     /// Asks the page to load `url`; its reports carry `serial`.
     void loadRequested(int serial, const QString& url);
+    /// Asks the page of load `serial` for the value of field `field` of node `node` (its number in the
+    /// scene's description), or, `sinceLast`, only whether it changed since the last answer about it.
+    void valueRequested(int serial, int request, int node, const QString& field, bool sinceLast);
 
 private:
     std::function<void(const QString&)> m_receiver;

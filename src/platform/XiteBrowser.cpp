@@ -21,6 +21,7 @@
 #include <QWebEngineScriptCollection>
 
 #include <algorithm>
+#include <limits>
 
 namespace vendrel {
 
@@ -203,6 +204,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     const bool unanswered = m_state == State::Loading;
     m_scene.reset();
     m_context.reset();
+    m_valueRequest = {};
     m_lastError.clear();
     ++m_serial;
     m_state = State::Loading;
@@ -295,6 +297,43 @@ void XiteBrowser::deliver(int code)
         Qt::QueuedConnection);
 }
 
+void XiteBrowser::requestValue(const NodeRef& node, const QString& fieldName, bool sinceLast, Answer answer)
+{
+    const int index = m_scene && m_state == State::Loaded ? m_scene->indexOf(node) : -1;
+    if (index < 0 || !m_bridge)
+        throw Failure("The node is not in the world shown now");
+    m_valueRequest = {++m_lastValueRequest, index, fieldName, std::move(answer)};
+    emit m_bridge->valueRequested(m_serial, m_valueRequest.id, index, fieldName, sinceLast);
+}
+
+void XiteBrowser::receiveValue(const QJsonObject& report)
+{
+    // Only the answer to the open request, about the node and field it named.
+    if (m_state != State::Loaded || !m_valueRequest.answer ||
+        report.value(u"request") != QJsonValue(m_valueRequest.id) ||
+        report.value(u"node") != QJsonValue(m_valueRequest.node) ||
+        report.value(u"field") != QJsonValue(m_valueRequest.field)) {
+        ++m_rejected;
+        return;
+    }
+    FieldValueText value;
+    value.unchanged = report.value(u"unchanged").toBool();
+    const QJsonValue error = report.value(u"error");
+    value.readable = error.isUndefined();
+    value.text =
+        (value.readable ? report.value(u"text") : error).toString().left(FieldValueText::maxText + 1);
+    const QJsonValue elements = report.value(u"elements");
+    const QJsonValue shown = report.value(u"shown");
+    if (elements.isDouble() && shown.isDouble()) {
+        const double count = elements.toDouble();
+        value.elements = count >= 0 && count <= std::numeric_limits<int>::max() ? int(count) : 0;
+        value.shown = std::clamp(shown.toInt(), 0, std::min(value.elements, FieldValueText::maxElements));
+    }
+    const Answer answer = std::move(m_valueRequest.answer);
+    m_valueRequest = {};
+    answer(value);
+}
+
 void XiteBrowser::receive(const QString& message)
 {
     auto drop = [this] {
@@ -355,6 +394,8 @@ void XiteBrowser::receive(const QString& message)
         reason.replace(QLatin1String("vendrel://local/file/"), QLatin1String("file:///"));
         return fail(reason.isEmpty() ? QStringLiteral("X_ITE couldn't load the world") : reason);
     }
+    if (kind == u"value")
+        return receiveValue(report);
     if (kind == u"event") {
         const QJsonValue code = report.value(u"code");
         if (code != QJsonValue(1) && code != QJsonValue(2))

@@ -2,6 +2,7 @@
 
 #include "WebAccess.h"
 #include "XiteScene.h"
+#include "core/FieldValues.h"
 #include "core/SceneAccess.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QJsonObject;
 class QWebChannel;
 class QWebEnginePage;
 class QWebEngineProfile;
@@ -33,7 +35,7 @@ class XiteUrlSchemeHandler;
 ///
 /// Needs prepareWebEngine() before the QApplication, and a view that shows page() for X_ITE to run
 /// (X3DBrowserView); a hidden page gets no frames and never finishes a load.
-class XiteBrowser : public QObject, public Browser
+class XiteBrowser : public QObject, public Browser, public FieldValues
 {
     Q_OBJECT
 public:
@@ -82,6 +84,12 @@ public:
     /// Lets every world reach every web host (the batch tool's --allow-network).
     void allowAllWeb() { m_webAccess.allowAll(); }
 
+    /// Values are read in the page, which watches the field asked about last. One request is open at a
+    /// time: a newer one replaces it, and its answer is dropped unless it names the request, node and
+    /// field asked for.
+    FieldValues* fieldValues() override { return this; }
+    void requestValue(const NodeRef& node, const QString& fieldName, bool sinceLast, Answer answer) override;
+
 signals:
     void pageReplaced(QWebEnginePage* page);
     /// A local world asked for material from `host`, which the user has not allowed for it.
@@ -97,6 +105,7 @@ private:
     void sendPendingLoad();
     void fail(const QString& reason);
     void deliver(int code);
+    void receiveValue(const QJsonObject& report);
 
     enum class State
     {
@@ -130,6 +139,16 @@ private:
     qint64 m_lastLoadMs = 0;
     qint64 m_lastSceneMs = 0;
     int m_rejected = 0;
+
+    struct ValueRequest
+    {
+        int id = 0;
+        int node = -1;
+        QString field;
+        Answer answer;
+    };
+    ValueRequest m_valueRequest;
+    int m_lastValueRequest = 0;
 
     std::shared_ptr<XiteScene> m_scene;
     std::shared_ptr<ExecutionContext> m_context;

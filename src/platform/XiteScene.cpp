@@ -120,6 +120,7 @@ public:
         return std::make_shared<XiteField>(m_scene, m_index, *found);
     }
     quintptr identity() const override { return quintptr(m_index) + 1; }
+    int indexIn(const XiteScene* scene) const { return m_scene.get() == scene ? m_index : -1; }
 
 private:
     const XiteScene::Node& data() const { return m_scene->nodes()[size_t(m_index)]; }
@@ -257,6 +258,12 @@ NodeRef XiteScene::node(int index)
 std::shared_ptr<ExecutionContext> XiteScene::executionContext()
 {
     return std::make_shared<XiteContext>(shared_from_this());
+}
+
+int XiteScene::indexOf(const NodeRef& node) const
+{
+    const auto* ours = dynamic_cast<const XiteNode*>(node.get());
+    return ours ? ours->indexIn(this) : -1;
 }
 
 } // namespace vendrel

@@ -54,6 +54,8 @@ public:
     /// Scene access objects over this scene; they keep it alive.
     NodeRef node(int index);
     std::shared_ptr<ExecutionContext> executionContext();
+    /// The number of `node` in this scene; -1 for a node of another scene or browser.
+    int indexOf(const NodeRef& node) const;
 
     /// X_ITE's access type bits (1, 2, 4, 7) as access type codes; -1 for anything else.
     static int accessTypeFromXite(int bits);

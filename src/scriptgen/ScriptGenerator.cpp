@@ -42,6 +42,8 @@ struct ScriptTexts
     TextChunks listenerSetup;
     TextChunks listeners;
     bool hasListener = false;
+    /// When set, gets why a "Set_" item gives no setter.
+    QString* noSetter = nullptr;
 };
 
 /// Appends the functions of one ticked item. Throws Failure where the item's processing stops; what
@@ -82,6 +84,12 @@ void addItem(const SceneTree& tree, int index, ScriptTexts& texts)
         const QString name = field->getName();
         if (const auto setter = ScriptTemplates::SetterFor(type))
             texts.setters.append(setter(nodePath, name));
+        else if (texts.noSetter)
+            *texts.noSetter =
+                u"no setter for " % (type == UnknownField ? QStringLiteral("fields of unknown type")
+                                                          : fieldTypeName(type) % u" fields");
+    } else if (markers.setter && texts.noSetter) {
+        *texts.noSetter = QStringLiteral("no setter for items whose text contains \"rientation\"");
     }
 }
 
@@ -120,6 +128,23 @@ TextChunks ScriptGenerator::GenerateScriptChunks(const SceneTree& tree, QDeadlin
         script.splice(std::move(texts.setters));
         script.splice(std::move(texts.getters));
     }
+    return script;
+}
+
+ScriptGenerator::ItemScript ScriptGenerator::ScriptOfItem(const SceneTree& tree, int index)
+{
+    ScriptTexts texts;
+    ItemScript script;
+    texts.noSetter = &script.missing;
+    try {
+        addItem(tree, index, texts);
+    } catch (const Failure& failure) {
+        script.missing = u"nothing more: " % QString::fromUtf8(failure.what());
+    }
+    // In the order the file holds them.
+    for (TextChunks* part :
+         {&texts.declarations, &texts.setters, &texts.getters, &texts.listenerSetup, &texts.listeners})
+        script.text += part->toString();
     return script;
 }
 

@@ -38,6 +38,16 @@ public:
     static TextChunks GenerateScriptChunks(const SceneTree& tree,
                                            QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
+    /// What the script holds for one item when it is ticked, in the file's order: its observer
+    /// declaration, setter, getter, listener set-up block and listener function, as far as it has them;
+    /// `missing` tells why a part is not there (a "Set_" item without setter, a failing item).
+    struct ItemScript
+    {
+        QString text;
+        QString missing;
+    };
+    static ItemScript ScriptOfItem(const SceneTree& tree, int index);
+
     /// The file name the save dialog proposes for a world address: for an "http" address the world's
     /// file name in `currentDirectory`, otherwise the address itself, each with its extension replaced
     /// by ".js".

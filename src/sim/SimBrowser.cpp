@@ -1,5 +1,6 @@
 #include "SimBrowser.h"
 
+#include "SimNode.h"
 #include "SimScene.h"
 
 #include <QCoreApplication>
@@ -69,6 +70,25 @@ void SimBrowser::refuseWeb(const QString& host)
     const auto listeners = m_listeners;
     for (auto* listener : listeners)
         listener->webRefused(host);
+}
+
+void SimBrowser::requestValue(const NodeRef& node, const QString& fieldName, bool sinceLast, Answer answer)
+{
+    ++valueRequests;
+    auto* simNode = dynamic_cast<SimNode*>(node.get());
+    const SimField* field = simNode ? simNode->field(fieldName) : nullptr;
+    if (!field)
+        throw Failure("No field " + fieldName.toStdString());
+    FieldValueText value;
+    if (sinceLast && field == m_watched && field->liveVersion() == m_watchedVersion) {
+        value.unchanged = true;
+    } else {
+        value = field->liveValue();
+        ++valuesTold;
+    }
+    m_watched = field;
+    m_watchedVersion = field->liveVersion();
+    QTimer::singleShot(0, &m_guard, [answer = std::move(answer), value] { answer(value); });
 }
 
 void SimBrowser::deliver(int evnt)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FieldValues.h"
 #include "core/SceneAccess.h"
 
 #include <QHash>
@@ -12,12 +13,14 @@
 namespace vendrel {
 
 class SimScene;
+class SimField;
 
 /// A browser over simulated scenes, for tests and tools: addresses map to scene descriptions. A load
 /// of a known address makes its scene the execution context and reports event 0; an unknown address or
 /// a description that does not parse reports event 3; a refused address fails the request itself. With a
 /// Qt application the events arrive from the event loop, as a real browser's do; without one, at once.
-class SimBrowser : public Browser
+/// Field values are those set on the scene's fields (SimField::setLiveValue), answered from the event loop.
+class SimBrowser : public Browser, public FieldValues
 {
 public:
     SimBrowser();
@@ -45,6 +48,12 @@ public:
     void allowWebHost(const QString& host) override { allowedHosts.append(host); }
     QStringList allowedHosts;
 
+    FieldValues* fieldValues() override { return this; }
+    void requestValue(const NodeRef& node, const QString& fieldName, bool sinceLast, Answer answer) override;
+    /// The value requests made, and how many were answered with a value (not as unchanged).
+    int valueRequests = 0;
+    int valuesTold = 0;
+
 private:
     void deliver(int evnt);
 
@@ -55,6 +64,8 @@ private:
     std::vector<X3DBrowserListener*> m_listeners;
     QString m_lastError;
     bool m_stalled = false;
+    const SimField* m_watched = nullptr;
+    int m_watchedVersion = 0;
     QObject m_guard; // ends queued deliveries with the browser
 };
 

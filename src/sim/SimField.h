@@ -1,8 +1,9 @@
 #pragma once
 
-#include "core/SceneAccess.h"
 #include "SimFaults.h"
 #include "SimNodeArray.h"
+#include "core/FieldValues.h"
+#include "core/SceneAccess.h"
 
 #include <QString>
 
@@ -34,6 +35,14 @@ public:
     SimNodeArray& nodes();
     bool hasNodes() const { return m_nodes != nullptr; }
     SimFaults& faults() { return m_faults; }
+    /// The value the browser tells for the field; each change counts one version up.
+    void setLiveValue(FieldValueText value)
+    {
+        m_liveValue = std::move(value);
+        ++m_liveVersion;
+    }
+    const FieldValueText& liveValue() const { return m_liveValue; }
+    int liveVersion() const { return m_liveVersion; }
 
 private:
     SimScene& m_scene;
@@ -43,6 +52,8 @@ private:
     SimNode* m_node = nullptr;
     std::unique_ptr<SimNodeArray> m_nodes;
     SimFaults m_faults;
+    FieldValueText m_liveValue;
+    int m_liveVersion = 0;
 };
 
 } // namespace vendrel

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,13 +126,15 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
                            "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
                            "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
                            "Check Script  off",
-                           "View, Field Types , Script Check ", "About"}));
+                           "View, Field Types , Script Check , Details ", "About"}));
     choose("About");
     EXPECT_TRUE(messages.messages.value(0).contains(QRegularExpression("^X3D Vendrel .*\nX_ITE ")));
 
-    // The layout follows the window, and the strip between the view and the tree drags their boundary.
+    // The layout follows the window, and the strip between the view and the tree drags their boundary;
+    // the details area beside them takes none of their room, and View hides it.
     QWidget* surface = form->centralWidget();
     EXPECT_EQ(surface->size(), QSize(380, 411)); // 5700 x 6165 twips
+    EXPECT_TRUE(control("DetailsDock")->isVisible());
     form->resize(form->size() + QSize(220, 191));
     QCoreApplication::processEvents();
     EXPECT_EQ(control("Sivra1")->geometry(), QRect(8, 28, 573, 269)); // 4030 twips high, to the nearest pixel
@@ -141,6 +144,8 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(300, 339));
     EXPECT_EQ(control("Sivra1")->height(), 311);
     EXPECT_EQ(control("TreeView1")->y(), 343);
+    choose("ViewDetails");
+    EXPECT_FALSE(control("DetailsDock")->isVisible());
 }
 
 // Every command on a loaded world once, as a user goes through them; then the next start.
@@ -248,6 +253,10 @@ TEST_F(FormVendrelTest, FindByNameClosesUnlessKeptOpenAndF3RepeatsItFromTheTree)
     QTest::keyClick(view, Qt::Key_F3); // the tree leaves it to the window
     EXPECT_EQ(highlighted(), "On_T1_translation");
     EXPECT_EQ(view->currentIndex().data().toString(), "On_T1_translation");
+    EXPECT_TRUE(
+        control<QPlainTextEdit>("DetailsText")
+            ->toPlainText()
+            .startsWith("On_T1_translation\nField: translation\nNode: Transform T1\nType: SFVec3f (29)"));
 
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     form->tree().setSelected(1, true); // the highlight goes back to the top, the search position stays

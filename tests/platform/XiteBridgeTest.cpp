@@ -4,7 +4,11 @@
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteLoadWaiter.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace vendrel;
 
@@ -42,5 +46,12 @@ TEST(XiteBridgeTest, AWorldThatWrapsWhatThePageUsesSeesNoReportNorSecretAndCanno
 
     EXPECT_EQ(nodesOf(*browser->scene()), "Transform Spot,Script Spy");
     EXPECT_EQ(console.filter(QStringLiteral("SPY: watching")).size(), 1) << "its traps were set";
+
+    // A field's value passes the same way, and only the answer to the question asked is taken.
+    std::optional<FieldValueText> told;
+    browser->fieldValues()->requestValue(browser->scene()->node(0), "scale", false,
+                                         [&told](const FieldValueText& value) { told = value; });
+    ASSERT_TRUE(QTest::qWaitFor([&told] { return told.has_value(); }, 5000));
+    EXPECT_EQ(told->text, u"1 1 1");
     EXPECT_EQ(console.filter(QStringLiteral("SEEN:")).join(u'\n').toStdString(), "");
 }

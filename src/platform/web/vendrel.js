@@ -21,6 +21,7 @@ const mapSet = Map.prototype.set;
 const now = Date.now;
 const toText = String;
 const toNumber = Number;
+const slice = String.prototype.slice;
 
 const token = "/*@TOKEN@*/"; // the application writes the secret here as it injects this file
 const transport = window.qt && window.qt.webChannelTransport;
@@ -86,6 +87,7 @@ const bridgeName = "vendrelBridge";
 const INVOKE_METHOD = 6, CONNECT_TO_SIGNAL = 7, INIT = 3, SIGNAL = 1, RESPONSE = 10;
 let postMethod = -1;
 let loadSignal = -1;
+let valueSignal = -1;
 let lastId = 0;
 let current = 0; // serial of the load the application asked for; a page is asked for one
 
@@ -110,23 +112,29 @@ function indexOf(entries, name) {
    return -1;
 }
 
-// The application's messages: the answer to the handshake, then the one load the page is for. Once
-// that is asked nothing more is needed (the rest answers our reports), and the world's scripts, which
-// run from then on, can call this too.
+// The application's messages: the answer to the handshake, then the one load the page is for, then
+// questions about field values. The world's scripts, which run once the load is asked, can call this
+// too: after the load it answers value questions only, which name the load and the node and field they
+// are about, and the answer says what it answers, so that the application takes no other.
 function receive(message) {
-   if (current)
-      return;
    let data = null;
    try { data = parse(message.data); } catch (e) { return; }
    if (!data || typeof data !== "object")
       return;
+   if (current) {
+      if (data.type === SIGNAL && data.object === bridgeName && data.signal === valueSignal && data.args)
+         answerValue(data.args[0], data.args[1], data.args[2], data.args[3], data.args[4]);
+      return;
+   }
    if (data.type === RESPONSE && data.id === 0 && postMethod < 0) {
       const bridge = data.data && data.data[bridgeName];
       if (!bridge)
          return;
       postMethod = indexOf(bridge.methods, "post");
       loadSignal = indexOf(bridge.signals, "loadRequested");
+      valueSignal = indexOf(bridge.signals, "valueRequested");
       transmit({ __proto__: null, type: CONNECT_TO_SIGNAL, object: bridgeName, signal: loadSignal });
+      transmit({ __proto__: null, type: CONNECT_TO_SIGNAL, object: bridgeName, signal: valueSignal });
       post({ __proto__: null, serial: 0, kind: "ready", version: toText(X3D.X3DBrowser ? browser.version : ""),
              webgl: !!document.createElement("canvas").getContext("webgl2") });
    } else if (data.type === SIGNAL && data.object === bridgeName && data.signal === loadSignal && data.args) {
@@ -196,6 +204,7 @@ function snapshot(scene) {
    for (let i = 0; i < rootNodes.length; ++i)
       append(roots, idOf(rootNodes[i]));
 
+   described = queue;
    for (let next = 0; next < queue.length; ++next) {
       const node = queue[next];
       const d = defsOf(node);
@@ -219,6 +228,94 @@ function snapshot(scene) {
       nodes[next] = setPrototypeOf([toText(node.getTypeName()), toText(node.getName()), d, links], null);
    }
    return { __proto__: null, defs: defs, nodes: nodes, roots: roots };
+}
+
+// The nodes of the scene described, by their numbers in the description, and the one field whose
+// changes are watched: the field asked about last.
+let described = null;
+const maxText = 2000;
+const maxElements = 16;
+const watchKey = setPrototypeOf({}, null);
+const watched = { __proto__: null, node: -1, name: "", field: null, changed: false };
+
+function unwatch() {
+   const field = watched.field;
+   watched.node = -1;
+   watched.field = null;
+   if (field)
+      field.removeFieldCallback(watchKey);
+}
+function fieldChanged() {
+   watched.changed = true;
+}
+function bounded(text) {
+   return text.length > maxText ? apply(slice, text, [0, maxText]) + "\u2026" : text;
+}
+function nodeText(value) {
+   const node = value instanceof SFNode ? value.getValue() : value;
+   if (!node)
+      return "NULL";
+   const name = toText(node.getName());
+   return toText(node.getTypeName()) + (name ? " " + name : "");
+}
+function elementText(value) {
+   if (typeof value === "string")
+      return stringify(value);
+   return value instanceof SFNode ? nodeText(value) : toText(value);
+}
+
+// The value as text: a node by its type and name, an image by its size, the first elements of a
+// multiple-valued field with their count, anything else as X_ITE writes it.
+function describeValue(field, report) {
+   const type = toText(field.getTypeName());
+   if (type === "SFNode") {
+      report.text = nodeText(field.getValue());
+   } else if (type === "SFImage") {
+      report.text = toText(field.width) + " " + toText(field.height) + " " + toText(field.comp) + " (pixels not shown)";
+   } else if (type[0] === "M") {
+      const count = toNumber(field.length);
+      let text = "";
+      let shown = 0;
+      for (; shown < count && shown < maxElements && text.length < maxText; ++shown)
+         text += (shown ? ", " : "") + elementText(field[shown]);
+      report.elements = count;
+      report.shown = shown;
+      report.text = bounded(text);
+   } else {
+      report.text = bounded(toText(field));
+   }
+}
+
+function answerValue(serial, request, node, name, sinceLast) {
+   if (serial !== current || typeof request !== "number" || typeof name !== "string" || !described ||
+       typeof node !== "number" || !(node >= 0 && node < described.length))
+      return;
+   const report = { __proto__: null, serial: serial, kind: "value", request: request, node: node, field: name };
+   try {
+      if (watched.node !== node || watched.name !== name || !watched.field) {
+         unwatch();
+         const field = described[node].getField(name);
+         field.addFieldCallback(watchKey, fieldChanged);
+         watched.node = node;
+         watched.name = name;
+         watched.field = field;
+         watched.changed = true;
+      }
+      if (sinceLast === true && !watched.changed) {
+         report.unchanged = true;
+      } else {
+         watched.changed = false;
+         describeValue(watched.field, report);
+      }
+   } catch (e) {
+      unwatch();
+      let reason = "";
+      try { reason = bounded(toText(e)); } catch (e2) { }
+      post({ __proto__: null, serial: serial, kind: "value", request: request, node: node, field: name,
+             error: "Couldn't read the field" + (reason ? ": " + reason : "") });
+      return;
+   }
+   post(report);
 }
 
 function load(serial, url) {
