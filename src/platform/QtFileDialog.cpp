@@ -1,5 +1,6 @@
 #include "QtFileDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -41,9 +42,19 @@ std::optional<QString> QtFileDialog::showSave(const FileDialogRequest& request)
     return run(request, true);
 }
 
+QString QtFileDialog::titleFor(const FileDialogRequest& request, bool save)
+{
+    if (request.defaultExtension == u".js")
+        return QStringLiteral("Save Script");
+    if (request.defaultExtension == u".x3ds")
+        return save ? QStringLiteral("Save Selections") : QStringLiteral("Load Selections");
+    return save ? QStringLiteral("Save") : QStringLiteral("Open World");
+}
+
 std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool save)
 {
     QFileDialog dialog(m_parent.data());
+    dialog.setWindowTitle(titleFor(request, save));
     dialog.setObjectName(save ? QStringLiteral("saveDialog") : QStringLiteral("openDialog"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -55,8 +66,12 @@ std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool 
     if (suffix.startsWith(QLatin1Char('.')))
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
-    if (!request.initialFileName.isEmpty()) {
-        const QFileInfo initial(request.initialFileName);
+    QString initialFileName = request.initialFileName;
+    // A save starts in the folder the last save of its kind went to, with the name it proposes.
+    if (const QString folder = m_lastSaveFolder.value(request.defaultExtension); save && !folder.isEmpty())
+        initialFileName = QDir(folder).filePath(QFileInfo(initialFileName).fileName());
+    if (!initialFileName.isEmpty()) {
+        const QFileInfo initial(initialFileName);
         if (initial.isDir())
             dialog.setDirectory(initial.absoluteFilePath());
         else {
@@ -67,7 +82,11 @@ std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool 
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
+    const QString chosen =
+        withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
+    if (save)
+        m_lastSaveFolder.insert(request.defaultExtension, QFileInfo(chosen).absolutePath());
+    return chosen;
 }
 
 } // namespace vendrel

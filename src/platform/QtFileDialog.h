@@ -2,6 +2,7 @@
 
 #include "core/FileDialog.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -21,11 +22,15 @@ public:
     static QStringList qtFilters(const QString& classic);
     /// `name` with `defaultExtension` (".js") appended when its file part has no extension.
     static QString withDefaultExtension(const QString& name, const QString& defaultExtension);
+    /// The dialog's title, by what it opens or saves: "Save Script", "Save Selections", "Load
+    /// Selections", "Open World".
+    static QString titleFor(const FileDialogRequest& request, bool save);
 
 private:
     std::optional<QString> run(const FileDialogRequest& request, bool save);
 
     QPointer<QWidget> m_parent;
+    QHash<QString, QString> m_lastSaveFolder; // by default extension, for this session
 };
 
 } // namespace vendrel

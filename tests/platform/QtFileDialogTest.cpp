@@ -23,3 +23,14 @@ TEST(QtFileDialog, DefaultExtensionOnlyForNamesWithout)
               QStringLiteral("/tmp.d/a.x3ds"));
     EXPECT_EQ(QtFileDialog::withDefaultExtension(QString(), js), QString());
 }
+
+TEST(QtFileDialog, TitlesSayWhatIsOpenedOrSaved)
+{
+    using vendrel::FileDialogRequest;
+    const auto title = [](const char* extension, bool save) {
+        return QtFileDialog::titleFor(FileDialogRequest::make({}, QString::fromLatin1(extension), {}), save);
+    };
+    EXPECT_EQ(
+        QStringList({title(".js", true), title(".x3ds", true), title(".x3ds", false), title(".wrl", false)}),
+        QStringList({"Save Script", "Save Selections", "Load Selections", "Open World"}));
+}
