@@ -46,6 +46,7 @@ void SceneWalker::BuildSceneTree()
     m_timedOut = m_stoppedFull = false;
     m_nodes = 0;
     m_sinceProgress.start();
+    m_sinceEvents.start();
     const auto generation = m_tree.generation();
     m_events.processPendingEvents();
     if (m_tree.generation() != generation)
@@ -302,10 +303,14 @@ void SceneWalker::AddFieldItems(const NodeRef& node, int j, int nodeIndex, Scene
         // meanwhile ends the call.
         if (!designator)
             return;
-        const auto generation = m_tree.generation();
-        m_events.processPendingEvents();
-        if (m_tree.generation() != generation)
-            return;
+        // Now and then only: asking for events at each of a million fields would take longer than the walk.
+        if (m_sinceEvents.hasExpired(eventsEveryMs)) {
+            const auto generation = m_tree.generation();
+            m_sinceEvents.start();
+            m_events.processPendingEvents();
+            if (m_tree.generation() != generation)
+                return;
+        }
         // The designation ends with the field name, and the text adds it once more.
         const QString tail = u'_' + info.name + u'_' + info.name;
         const int index = addAccessItem(get, *designator, tail);

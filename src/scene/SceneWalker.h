@@ -47,6 +47,9 @@ public:
     /// let events run.
     void setProgress(std::function<void(int items)> progress) { m_progress = std::move(progress); }
     const SceneTree& tree() const { return m_tree; }
+    /// The walk lets events run when it clears the tree and then, at the fields of unnamed nodes, once
+    /// this many milliseconds have passed since it last began to.
+    static constexpr qint64 eventsEveryMs = 20;
     /// The node items the last walk made.
     int nodeCount() const { return m_nodes; }
 
@@ -112,6 +115,7 @@ private:
     unsigned m_steps = 0; // of the walk, to look at the clock only now and then
     std::function<void(int)> m_progress;
     QElapsedTimer m_sinceProgress;
+    QElapsedTimer m_sinceEvents; // since the walk last let events run
 };
 
 } // namespace vendrel
