@@ -115,10 +115,11 @@ QString refusal(const QCommandLineParser& parser, const QStringList& arguments, 
             continue;
         const QString name = optionName(argument);
         const OptionRow* row = rowNamed(name);
-        const bool valueForAFlag = unknown.isEmpty() && argument.contains(u'=') && row && !row->needs &&
-                                   (row->scope & scope);
+        const bool valueForAFlag =
+            unknown.isEmpty() && argument.contains(u'=') && row && !row->needs && (row->scope & scope);
         if (name == unknown || valueForAFlag)
-            return QStringLiteral("Unknown option for ") + arguments.first() + QStringLiteral(": ") + argument;
+            return QStringLiteral("Unknown option for ") + arguments.first() + QStringLiteral(": ") +
+                   argument;
     }
     // The parser takes any next argument as the value, so a value is missing only at the end.
     if (const OptionRow* row = rowNamed(optionName(arguments.last())); row && row->needs)
@@ -177,15 +178,21 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const OptionRow& row : optionRows) {
         if (row.scope & scope)
-            parser.addOption(QCommandLineOption(row.names, {}, row.needs ? QStringLiteral("value") : QString()));
+            parser.addOption(
+                QCommandLineOption(row.names, {}, row.needs ? QStringLiteral("value") : QString()));
     }
     const bool parsed = parser.parse(arguments);
     // Asking the parser about an option it was not given would warn on stderr.
     const auto isSet = [&](const char* name) {
-        return (rowNamed(QString::fromLatin1(name))->scope & scope) && parser.isSet(QString::fromLatin1(name));
+        return (rowNamed(QString::fromLatin1(name))->scope & scope) &&
+               parser.isSet(QString::fromLatin1(name));
     };
     const auto value = [&](const char* name) {
         return isSet(name) ? parser.value(QString::fromLatin1(name)) : QString();
+    };
+    // What an option given without a usable value needs.
+    const auto lacking = [&](const char* name) {
+        return bad(QString::fromUtf8(rowNamed(QString::fromLatin1(name))->needs));
     };
     if (isSet("help")) {
         options.command = Command::Help;
@@ -201,7 +208,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     const bool sweep = options.command == Command::Sweep;
     const QStringList targets = parser.positionalArguments();
     if (targets.size() > 1)
-        return bad(QStringLiteral("Only one ") + (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
+        return bad(QStringLiteral("Only one ") +
+                   (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
                    QStringLiteral(" may be given"));
     options.target = targets.value(0);
     options.named = isSet("named");
@@ -216,18 +224,18 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
         options.selectNames = parser.values(QStringLiteral("select"));
     options.selectionsFile = value("selections");
     if (isSet("selections") && options.selectionsFile.isEmpty())
-        return bad(QString::fromUtf8(rowNamed(QStringLiteral("selections"))->needs));
+        return lacking("selections");
     options.output = value("o");
     if (isSet("o") && options.output.isEmpty())
-        return bad(QString::fromUtf8(rowNamed(QStringLiteral("o"))->needs));
-    for (const auto& [name, into, most] : {std::tuple("timeout", &options.timeoutSeconds, 86400),
-                                          std::tuple("max-items", &options.maxItems,
-                                                     std::numeric_limits<int>::max())}) {
+        return lacking("o");
+    for (const auto& [name, into, most] :
+         {std::tuple("timeout", &options.timeoutSeconds, 86400),
+          std::tuple("max-items", &options.maxItems, std::numeric_limits<int>::max())}) {
         if (!isSet(name))
             continue;
         const std::optional<int> number = count(value(name), most);
         if (!number)
-            return bad(QString::fromUtf8(rowNamed(QString::fromLatin1(name))->needs));
+            return lacking(name);
         *into = *number;
     }
     if (options.withHost && options.output.isEmpty())
