@@ -121,12 +121,12 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
     EXPECT_EQ(seen,
               QStringList({"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
                            "Create SAI JavaScript off",
-                           "File, Open , Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
+                           "File, Open , Stop Esc off, Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
                            "Ctrl+S off, Also write vendrel-host.js ,  , Quit Ctrl+Q",
                            "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
                            "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
                            "Check Script  off",
-                           "View, Field Types , Script Check , Details ", "About"}));
+                           "View, Field Types , Script Check , Details , Console ", "About"}));
     choose("About");
     EXPECT_TRUE(messages.messages.value(0).contains(QRegularExpression("^X3D Vendrel .*\nX_ITE ")));
 
@@ -173,7 +173,7 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     control<QLineEdit>("TextFileName")->setText("names.wrl");
     QTest::keyClick(control("TextFileName"), Qt::Key_Return);
     EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
-    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 9 items in "))
+    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 3 nodes, 9 items in "))
         << form->statusBar()->currentMessage().toStdString();
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(QDir().absoluteFilePath("t1.wrl"))});
