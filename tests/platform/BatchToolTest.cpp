@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <utility>
 
 using namespace vendrel;
 
@@ -30,16 +31,20 @@ struct ToolRun
     QString err;
 };
 
-/// Runs the tool as a user would; it brings its own virtual display when there is none. A run still
-/// going after 50 s (more than a load's default time limit) is ended and counts as failed.
-ToolRun batch(const QStringList& arguments, bool withDisplay = true)
+/// Runs the tool as a user would, in the test's environment changed by `changes` (an empty value
+/// removes the variable); it brings its own virtual display when there is none. A run still going after
+/// 50 s (more than a load's default time limit) is ended and counts as failed.
+ToolRun batch(const QStringList& arguments, const QList<std::pair<QString, QString>>& changes = {})
 {
     QProcess process;
-    if (!withDisplay) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DISPLAY"));
-        process.setProcessEnvironment(environment);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : changes) {
+        if (value.isEmpty())
+            environment.remove(name);
+        else
+            environment.insert(name, value);
     }
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VENDREL_BATCH_TOOL), arguments);
     ToolRun run;
     if (!process.waitForFinished(50000)) {
@@ -83,9 +88,10 @@ TEST(BatchOptions, ReadsEachCommandsOptions)
     EXPECT_EQ(options->maxItems, 70);
     EXPECT_EQ(options->target, "w.wrl");
 
-    options = BatchOptions::parse({"tree", "--allow-network", "--", "-w.wrl"}, &error);
+    options = BatchOptions::parse({"tree", "--allow-network", "--timeout=7", "--", "-w.wrl"}, &error);
     ASSERT_TRUE(options);
     EXPECT_EQ(options->target, "-w.wrl");
+    EXPECT_EQ(options->timeoutSeconds, 7);
     EXPECT_TRUE(options->allowNetwork);
 
     options = BatchOptions::parse({"check", "--set", "--strict", "w.wrl"}, &error);
@@ -100,34 +106,68 @@ TEST(BatchOptions, ReadsEachCommandsOptions)
     EXPECT_FALSE(options->named);
 }
 
+TEST(BatchOptions, HelpAndVersionWinAfterAnyCommand)
+{
+    const struct
+    {
+        QStringList arguments;
+        BatchOptions::Command command;
+    } rows[] = {
+        {{"help"}, BatchOptions::Command::Help},
+        {{"script", "--help"}, BatchOptions::Command::Help},
+        {{"tree", "w.wrl", "-h"}, BatchOptions::Command::Help},
+        {{"sweep", "--named", "--help"}, BatchOptions::Command::Help}, // refused without it
+        {{"--version"}, BatchOptions::Command::Version},
+        {{"check", "--version"}, BatchOptions::Command::Version},
+        {{"script", "--select", "--help", "w.wrl"}, BatchOptions::Command::Script}, // a name
+    };
+    for (const auto& row : rows) {
+        QString error;
+        const auto options = BatchOptions::parse(row.arguments, &error);
+        ASSERT_TRUE(options) << row.arguments.join(u' ').toStdString() << ": " << error.toStdString();
+        EXPECT_EQ(options->command, row.command) << row.arguments.join(u' ').toStdString();
+    }
+}
+
 TEST(BatchOptions, BadUsageIsRefusedWithAReason)
 {
-    const QList<QStringList> bad = {
-        {},
-        {"draw", "w.wrl"},
-        {"tree"},
-        {"tree", "a.wrl", "b.wrl"},
-        {"tree", "--get", "w.wrl"},
-        {"sweep", "--named", "dir"},
-        {"tree", "--timeout", "0", "w.wrl"},
-        {"tree", "--timeout", "soon", "w.wrl"},
-        {"tree", "w.wrl", "--timeout"},
-        {"tree", "--max-items", "0", "w.wrl"},
-        {"sweep", "--max-items", "3000000000", "dir"},
-        {"script", "--select"},
-        {"script", "-o", "", "w.wrl"},
-        {"script", "--with-host", "w.wrl"}, // there is no folder to write it to
-        {"tree", "--with-host", "w.wrl"},
-        {"check", "-o", "out.js", "w.wrl"},
-        {"tree", "--strict", "w.wrl"},
-        {"script", "--selections", "", "w.wrl"},
-        {"tree", "-w.wrl"},
-        {"tree", "--", "a.wrl", "b.wrl"},
+    const struct
+    {
+        QStringList arguments;
+        const char* error;
+    } rows[] = {
+        {{}, "No command given"},
+        {{"draw", "w.wrl"}, "Unknown command: draw"},
+        {{"tree"}, "No world given"},
+        {{"sweep"}, "No folder given"},
+        {{"tree", "a.wrl", "b.wrl"}, "Only one world may be given"},
+        {{"sweep", "a", "b"}, "Only one folder may be given"},
+        {{"tree", "--get", "w.wrl"}, "Unknown option for tree: --get"},
+        {{"sweep", "--named", "dir"}, "Unknown option for sweep: --named"},
+        {{"sweep", "--select", "x", "dir"}, "Unknown option for sweep: --select"},
+        {{"tree", "--named=yes", "w.wrl"}, "Unknown option for tree: --named=yes"},
+        {{"tree", "--timeout", "0", "w.wrl"}, "--timeout needs a number of seconds (1 to 86400)"},
+        {{"tree", "--timeout", "soon", "w.wrl"}, "--timeout needs a number of seconds (1 to 86400)"},
+        {{"tree", "w.wrl", "--timeout"}, "--timeout needs a number of seconds (1 to 86400)"},
+        {{"tree", "--max-items", "0", "w.wrl"}, "--max-items needs a number of items (1 to 2147483647)"},
+        {{"sweep", "--max-items", "3000000000", "dir"},
+         "--max-items needs a number of items (1 to 2147483647)"},
+        {{"script", "--select"}, "--select needs a name"},
+        {{"script", "-o", "", "w.wrl"}, "-o needs a file"},
+        {{"script", "w.wrl", "-o"}, "-o needs a file"},
+        {{"script", "--with-host", "w.wrl"}, "--with-host needs -o"}, // there is no folder to write it to
+        {{"check", "--with-host", "w.wrl"}, "--with-host needs -o"},
+        {{"tree", "--with-host", "w.wrl"}, "Unknown option for tree: --with-host"},
+        {{"check", "-o", "out.js", "w.wrl"}, "Unknown option for check: -o"},
+        {{"tree", "--strict", "w.wrl"}, "Unknown option for tree: --strict"},
+        {{"script", "--selections", "", "w.wrl"}, "--selections needs a file"},
+        {{"tree", "-w.wrl"}, "Unknown option for tree: -w.wrl"},
+        {{"tree", "--", "a.wrl", "b.wrl"}, "Only one world may be given"},
     };
-    for (const QStringList& arguments : bad) {
+    for (const auto& row : rows) {
         QString error;
-        EXPECT_FALSE(BatchOptions::parse(arguments, &error)) << arguments.join(u' ').toStdString();
-        EXPECT_FALSE(error.isEmpty());
+        EXPECT_FALSE(BatchOptions::parse(row.arguments, &error)) << row.arguments.join(u' ').toStdString();
+        EXPECT_EQ(error, row.error) << row.arguments.join(u' ').toStdString();
     }
 }
 
@@ -197,10 +237,13 @@ TEST(BatchTool, ItsVirtualDisplayEndsWithIt)
     }
 }
 
+// Without a display and with a runtime folder Qt would complain about, stderr stays empty all the same.
 TEST(BatchTool, TreePrintsIndexKeyAndTextPerItemWithoutADisplayToo)
 {
-    const ToolRun run = batch({"tree", "--named", world("xml.x3d")}, false);
+    const ToolRun run = batch({"tree", "--named", world("xml.x3d")},
+                              {{"DISPLAY", ""}, {"XDG_RUNTIME_DIR", QDir::tempPath()}});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.toStdString(), "");
     EXPECT_TRUE(run.out.startsWith("1\tRoot\tFile\n2\tRoot_0\tGroup G\n3\tGet_fRoot_0_0\tGet_G_metadata\n"));
     EXPECT_TRUE(
         run.out.endsWith("\n17\tRoot_0_0\tWorldInfo\n18\tfRoot_0_0_0\tmetadata\n19\tfRoot_0_0_1\ttitle\n"
@@ -238,9 +281,9 @@ TEST(BatchTool, CheckPrintsTheFindingsAndFailsWithStrict)
     const ToolRun run = batch({"check", "--get", "--select", "IO", "--strict", world("joined.x3dv")});
     EXPECT_EQ(run.status, 4) << run.err.toStdString();
     EXPECT_EQ(run.out, "2 functions, 1 warnings\n");
-    const QStringList warnings = run.err.split(u'\n').filter(QRegularExpression("^warning: "));
-    EXPECT_EQ(warnings, QStringList({"warning: duplicate-name: Get_Ssfbool_IO: function GetSsfboolIO is also "
-                                     "defined by Get_S_sfboolIO"}));
+    EXPECT_EQ(run.err.split(u'\n', Qt::SkipEmptyParts),
+              QStringList({"warning: duplicate-name: Get_Ssfbool_IO: function GetSsfboolIO is also "
+                           "defined by Get_S_sfboolIO"}));
 }
 
 TEST(BatchTool, SweepReportsEveryWorldAndATotal)
@@ -276,8 +319,11 @@ TEST(BatchTool, EachOutcomeHasItsExitStatusAndAFailureItsMessage)
     {
         QStringList arguments;
         int status;
+        const char* out = ""; // a pattern
     } rows[] = {
-        {{"--help"}, 0},
+        {{"--help"}, 0, "^Usage:\n  x3d-vendrel-batch tree "},
+        {{"script", "--help"}, 0, "^Usage:\n"},
+        {{"--version"}, 0, "^x3d-vendrel-batch \\d+\\.\\d+\\.\\d+\nX_ITE \\d+\\.\\d+\\.\\d+\n$"},
         {{"tree"}, 2},
         {{"sweep", world("xml.x3d")}, 2}, // not a folder
         {{"script", "--get", "-o", folder.filePath(QStringLiteral("no/such/out.js")), world("xml.x3d")}, 2},
@@ -287,9 +333,11 @@ TEST(BatchTool, EachOutcomeHasItsExitStatusAndAFailureItsMessage)
         {{"tree", world("missing.wrl")}, 3},
     };
     for (const auto& row : rows) {
-        const ToolRun run = batch(row.arguments);
+        const ToolRun run = batch(row.arguments, {{"DISPLAY", ""}}); // help and version need no display
         EXPECT_EQ(run.status, row.status) << row.arguments.join(u' ').toStdString();
         EXPECT_EQ(run.err.isEmpty(), row.status == 0) << run.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(run.out).contains(QRegularExpression(row.out)))
+            << run.out.toStdString();
     }
     EXPECT_EQ(
         batch({"script", "-o", folder.filePath(QStringLiteral("out.js")), "--with-host", world("xml.x3d")})

@@ -34,6 +34,11 @@ TEST(SceneTreeModelTest, ShowsTheTreeAsAnItemModel)
               QStringList({"Transform T1", "Shape"}));
     EXPECT_EQ(model.rowCount(t1), 7);
     EXPECT_TRUE(model.flags(t1) & Qt::ItemIsUserCheckable);
+    // Only items without children say they never have any: a view expands no leaves then.
+    for (const QModelIndex& item : {file, t1, shape, model.index(0, 0, t1), model.index(0, 1, t1)})
+        EXPECT_EQ(bool(model.flags(item) & Qt::ItemNeverHasChildren),
+                  !model.hasChildren(item.siblingAtColumn(0)))
+            << item.data().toString().toStdString();
     ASSERT_EQ(selected.count(), 1);
     EXPECT_EQ(selected.at(0).at(0).value<QModelIndex>(), file);
 
@@ -63,6 +68,8 @@ TEST(SceneTreeModelTest, ShowsTheTreeAsAnItemModel)
     // Items added outside a build appear one by one; a clear empties the model.
     tree.add(u"Root", u"Extra", u"Extra");
     EXPECT_EQ(model.rowCount(file), 3);
+    tree.add(u"Extra", u"Below", u"Below");
+    EXPECT_FALSE(model.flags(model.index(2, 0, file)) & Qt::ItemNeverHasChildren);
     world.walker.BuildSceneTree();
     EXPECT_EQ(model.rowCount(file), 2);
     tree.clear();

@@ -1,6 +1,12 @@
 #include "BatchOptions.h"
 
+#include "platform/XiteBrowser.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
 #include <limits>
+#include <tuple>
 
 namespace vendrel {
 
@@ -13,6 +19,7 @@ QString BatchOptions::usage()
         "                           [-o OUT [--with-host]] [--strict] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch check [options as for script, without -o] WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] [--max-items N] DIR\n"
+        "  x3d-vendrel-batch --help | --version\n"
         "Options: --timeout S ends a world whose load, tree and script are not done after S seconds\n"
         "         (default 60);\n"
         "         --max-items N stops the tree at N items (default 5000000);\n"
@@ -31,8 +38,106 @@ QString BatchOptions::usage()
         "             3 the world could not be loaded, or its tree or script not made in time,\n"
         "             4 warnings with --strict.\n"
         "Without a display, a virtual one (Xvfb) is started for the run. A name after \"--\" is taken\n"
-        "as the world or folder even when it starts with \"-\".\n");
+        "as the world or folder even when it starts with \"-\". -h or --help after a command also\n"
+        "prints this text; --version prints the tool's version and that of X_ITE.\n");
 }
+
+QString BatchOptions::version()
+{
+    return QStringLiteral("x3d-vendrel-batch " VENDREL_VERSION "\nX_ITE ") + XiteBrowser::xiteVersion() +
+           QStringLiteral("\n");
+}
+
+namespace {
+
+/// The commands an option belongs to, as bits.
+enum Scope : unsigned
+{
+    InTree = 1,
+    InScript = 2,
+    InCheck = 4,
+    InSweep = 8,
+    InAll = InTree | InScript | InCheck | InSweep,
+};
+
+/// One option of the command line: its names, the commands that take it and, for an option that takes a
+/// value, the message when the value is missing.
+struct OptionRow
+{
+    QStringList names;
+    unsigned scope;
+    const char* needs = nullptr;
+};
+
+// help and version first: they end the parse before anything else is judged.
+const OptionRow optionRows[] = {
+    {{"h", "help"}, InAll},
+    {{"version"}, InAll},
+    {{"named"}, InTree | InScript | InCheck},
+    {{"get"}, InScript | InCheck},
+    {{"set"}, InScript | InCheck},
+    {{"on"}, InScript | InCheck},
+    {{"select"}, InScript | InCheck, "--select needs a name"},
+    {{"selections"}, InScript | InCheck, "--selections needs a file"},
+    {{"o"}, InScript, "-o needs a file"}, // check writes no script
+    {{"with-host"}, InScript | InCheck},
+    {{"strict"}, InScript | InCheck},
+    {{"timeout"}, InAll, "--timeout needs a number of seconds (1 to 86400)"},
+    {{"max-items"}, InAll, "--max-items needs a number of items (1 to 2147483647)"},
+    {{"allow-network"}, InAll},
+    {{"verbose"}, InAll},
+};
+
+const OptionRow* rowNamed(const QString& name)
+{
+    for (const OptionRow& row : optionRows) {
+        if (row.names.contains(name))
+            return &row;
+    }
+    return nullptr;
+}
+
+/// The option name in an argument such as "--timeout=5" or "-o".
+QString optionName(const QString& argument)
+{
+    return argument.mid(argument.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
+}
+
+/// Why the parser refused the arguments, in the tool's own words: the argument as typed when the option
+/// is unknown to the command or takes no value, else what the option needs.
+QString refusal(const QCommandLineParser& parser, const QStringList& arguments, unsigned scope)
+{
+    const QString unknown = parser.unknownOptionNames().value(0);
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == u"--")
+            break;
+        if (!argument.startsWith(u'-') || argument.size() == 1)
+            continue;
+        const QString name = optionName(argument);
+        const OptionRow* row = rowNamed(name);
+        const bool valueForAFlag =
+            unknown.isEmpty() && argument.contains(u'=') && row && !row->needs && (row->scope & scope);
+        if (name == unknown || valueForAFlag)
+            return QStringLiteral("Unknown option for ") + arguments.first() + QStringLiteral(": ") +
+                   argument;
+    }
+    // The parser takes any next argument as the value, so a value is missing only at the end.
+    if (const OptionRow* row = rowNamed(optionName(arguments.last())); row && row->needs)
+        return QString::fromUtf8(row->needs);
+    return parser.errorText();
+}
+
+/// The number in `text` when it is a whole number from 1 to `most`.
+std::optional<int> count(const QString& text, int most)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 1 || value > most)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
 
 std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QString* error)
 {
@@ -45,86 +150,93 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     if (arguments.isEmpty())
         return bad(QStringLiteral("No command given"));
     const QString command = arguments.first();
-    if (command == u"tree")
+    unsigned scope = 0;
+    if (command == u"tree") {
         options.command = Command::Tree;
-    else if (command == u"script")
+        scope = InTree;
+    } else if (command == u"script") {
         options.command = Command::Script;
-    else if (command == u"check")
+        scope = InScript;
+    } else if (command == u"check") {
         options.command = Command::Check;
-    else if (command == u"sweep")
+        scope = InCheck;
+    } else if (command == u"sweep") {
         options.command = Command::Sweep;
-    else if (command == u"--help" || command == u"-h" || command == u"help")
+        scope = InSweep;
+    } else if (command == u"--help" || command == u"-h" || command == u"help") {
         return options;
-    else
+    } else if (command == u"--version") {
+        options.command = Command::Version;
+        return options;
+    } else {
         return bad(QStringLiteral("Unknown command: ") + command);
+    }
 
-    // check takes the script command's options, except where to write the script.
-    const bool check = options.command == Command::Check;
-    const bool script = options.command == Command::Script || check;
+    // Each command knows only its own options, so the parser refuses the others. It takes the command
+    // where it expects the program's name.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const OptionRow& row : optionRows) {
+        if (row.scope & scope)
+            parser.addOption(
+                QCommandLineOption(row.names, {}, row.needs ? QStringLiteral("value") : QString()));
+    }
+    const bool parsed = parser.parse(arguments);
+    // Asking the parser about an option it was not given would warn on stderr.
+    const auto isSet = [&](const char* name) {
+        return (rowNamed(QString::fromLatin1(name))->scope & scope) &&
+               parser.isSet(QString::fromLatin1(name));
+    };
+    const auto value = [&](const char* name) {
+        return isSet(name) ? parser.value(QString::fromLatin1(name)) : QString();
+    };
+    // What an option given without a usable value needs.
+    const auto lacking = [&](const char* name) {
+        return bad(QString::fromUtf8(rowNamed(QString::fromLatin1(name))->needs));
+    };
+    if (isSet("help")) {
+        options.command = Command::Help;
+        return options;
+    }
+    if (isSet("version")) {
+        options.command = Command::Version;
+        return options;
+    }
+    if (!parsed)
+        return bad(refusal(parser, arguments, scope));
+
     const bool sweep = options.command == Command::Sweep;
-    bool optionsEnded = false; // after "--", a name that starts with "-" is a name
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (!optionsEnded && a == u"--") {
-            optionsEnded = true;
+    const QStringList targets = parser.positionalArguments();
+    if (targets.size() > 1)
+        return bad(QStringLiteral("Only one ") +
+                   (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
+                   QStringLiteral(" may be given"));
+    options.target = targets.value(0);
+    options.named = isSet("named");
+    options.get = isSet("get");
+    options.set = isSet("set");
+    options.on = isSet("on");
+    options.allowNetwork = isSet("allow-network");
+    options.verbose = isSet("verbose");
+    options.strict = isSet("strict");
+    options.withHost = isSet("with-host");
+    if (isSet("select"))
+        options.selectNames = parser.values(QStringLiteral("select"));
+    options.selectionsFile = value("selections");
+    if (isSet("selections") && options.selectionsFile.isEmpty())
+        return lacking("selections");
+    options.output = value("o");
+    if (isSet("o") && options.output.isEmpty())
+        return lacking("o");
+    for (const auto& [name, into, most] :
+         {std::tuple("timeout", &options.timeoutSeconds, 86400),
+          std::tuple("max-items", &options.maxItems, std::numeric_limits<int>::max())}) {
+        if (!isSet(name))
             continue;
-        }
-        if (optionsEnded || !a.startsWith(u'-') || a.size() == 1) {
-            if (!options.target.isEmpty())
-                return bad(QStringLiteral("Only one ") +
-                           (sweep ? QStringLiteral("folder") : QStringLiteral("world")) +
-                           QStringLiteral(" may be given"));
-            options.target = a;
-            continue;
-        }
-        auto value = [&](QString* into) {
-            if (i + 1 >= arguments.size())
-                return false;
-            *into = arguments[++i];
-            return true;
-        };
-        // The next argument as a whole number from 1 to `most`.
-        auto number = [&](int* into, int most) {
-            QString text;
-            bool ok = false;
-            return value(&text) && (*into = text.toInt(&ok), ok) && *into >= 1 && *into <= most;
-        };
-        if (a == u"--named" && !sweep) {
-            options.named = true;
-        } else if (a == u"--get" && script) {
-            options.get = true;
-        } else if (a == u"--set" && script) {
-            options.set = true;
-        } else if (a == u"--on" && script) {
-            options.on = true;
-        } else if (a == u"--allow-network") {
-            options.allowNetwork = true;
-        } else if (a == u"--verbose") {
-            options.verbose = true;
-        } else if (a == u"--select" && script) {
-            QString name;
-            if (!value(&name))
-                return bad(QStringLiteral("--select needs a name"));
-            options.selectNames.append(name);
-        } else if (a == u"--selections" && script) {
-            if (!value(&options.selectionsFile) || options.selectionsFile.isEmpty())
-                return bad(QStringLiteral("--selections needs a file"));
-        } else if (a == u"--strict" && script) {
-            options.strict = true;
-        } else if (a == u"-o" && script && !check) {
-            if (!value(&options.output) || options.output.isEmpty())
-                return bad(QStringLiteral("-o needs a file"));
-        } else if (a == u"--with-host" && script) {
-            options.withHost = true;
-        } else if (a == u"--timeout") {
-            if (!number(&options.timeoutSeconds, 86400))
-                return bad(QStringLiteral("--timeout needs a number of seconds (1 to 86400)"));
-        } else if (a == u"--max-items") {
-            if (!number(&options.maxItems, std::numeric_limits<int>::max()))
-                return bad(QStringLiteral("--max-items needs a number of items (1 to 2147483647)"));
-        } else {
-            return bad(QStringLiteral("Unknown option for ") + command + QStringLiteral(": ") + a);
-        }
+        const std::optional<int> number = count(value(name), most);
+        if (!number)
+            return lacking(name);
+        *into = *number;
     }
     if (options.withHost && options.output.isEmpty())
         return bad(QStringLiteral("--with-host needs -o"));

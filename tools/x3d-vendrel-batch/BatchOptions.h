@@ -17,6 +17,7 @@ struct BatchOptions
         Check,
         Sweep,
         Help,
+        Version,
     };
     Command command = Command::Help;
     bool named = false;
@@ -34,9 +35,12 @@ struct BatchOptions
     bool allowNetwork = false; ///< a local world's page may fetch web material
     bool strict = false;       ///< findings of the script check make the run fail
 
-    /// Reads the arguments after the program name; on bad usage returns nothing and sets `error`.
+    /// Reads the arguments after the program name; on bad usage returns nothing and sets `error`. -h,
+    /// --help and --version win over anything else after a command.
     static std::optional<BatchOptions> parse(const QStringList& arguments, QString* error);
     static QString usage();
+    /// The tool's version and that of the X3D browser it carries, a line each.
+    static QString version();
 };
 
 } // namespace vendrel

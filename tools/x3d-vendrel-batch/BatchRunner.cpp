@@ -224,6 +224,7 @@ int BatchRunner::run(const BatchOptions& options)
     case BatchOptions::Command::Check:
         return script(options);
     case BatchOptions::Command::Help:
+    case BatchOptions::Command::Version:
         break;
     }
     return 2;

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,17 +51,29 @@ QString readableName(const QByteArray& bytes, QTemporaryDir& links)
     return ::symlink(target.constData(), QFile::encodeName(link).constData()) == 0 ? link : name;
 }
 
-/// Qt warns on stderr when XDG_RUNTIME_DIR is not set (as under cron or su) and then uses a folder of
-/// its own in /tmp; the tool makes that folder itself, quietly, so its stderr holds only its messages.
+/// Whether `folder` is a runtime folder Qt takes without a word: an absolute path to a real folder (no
+/// link) of this user that only this user may enter.
+bool quietRuntimeFolder(const QByteArray& folder)
+{
+    struct stat info = {};
+    return folder.startsWith('/') && ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 07777) == 0700;
+}
+
+/// Qt warns on stderr when XDG_RUNTIME_DIR is not set (as under cron or su), or names a folder that is
+/// missing, someone else's or open to others, and then uses a folder of its own in /tmp; the tool makes
+/// such a folder itself, quietly, so its stderr holds only its messages.
 void ensureRuntimeFolder()
 {
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    if (quietRuntimeFolder(qgetenv("XDG_RUNTIME_DIR")))
         return;
-    const QByteArray folder = "/tmp/runtime-" + QByteArray::number(::getuid());
-    struct stat info = {};
-    if ((::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST) &&
-        ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
-        (info.st_mode & 0077) == 0)
+    QByteArray folder = "/tmp/runtime-" + QByteArray::number(::getuid());
+    if (::mkdir(folder.constData(), 0700) != 0 && errno == EEXIST && !quietRuntimeFolder(folder)) {
+        // Taken by someone else or made open: a fresh private folder, left behind as Qt's own would be.
+        QByteArray pattern = folder + "-XXXXXX";
+        folder = ::mkdtemp(pattern.data()) ? pattern : QByteArray();
+    }
+    if (quietRuntimeFolder(folder))
         qputenv("XDG_RUNTIME_DIR", folder);
 }
 
@@ -83,6 +96,10 @@ int main(int argc, char** argv)
     }
     if (options->command == vendrel::BatchOptions::Command::Help) {
         out << vendrel::BatchOptions::usage();
+        return 0;
+    }
+    if (options->command == vendrel::BatchOptions::Command::Version) {
+        out << vendrel::BatchOptions::version();
         return 0;
     }
     if (outputClosed &&
