@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -20,6 +21,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,6 +96,9 @@ protected:
             seen.append(QString(at->objectName() + u' ' + at->property("text").toString()).trimmed());
         return seen;
     }
+    /// What a menu entry shows, without the mark of its access key.
+    static QString caption(const QAction* action) { return QString(action->text()).remove(u'&'); }
+    QString status() { return form->statusBar()->currentMessage(); }
     QString highlighted() { return form->tree().text(form->tree().selectedIndex()); }
     QStringList ticked() { return test::tickedTexts(form->tree()); }
 
@@ -113,9 +119,9 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
         seen << button->text() + (button->isChecked() ? u" ticked" : u"") +
                     (button->isEnabled() ? u"" : u" off");
     for (QAction* top : form->menuBar()->actions()) {
-        seen << top->text();
+        seen << caption(top);
         for (QAction* item : top->menu() ? top->menu()->actions() : QList<QAction*>())
-            seen.last() += u", " + item->text() + u' ' + item->shortcut().toString() +
+            seen.last() += u", " + caption(item) + u' ' + item->shortcut().toString() +
                            (item->isEnabled() ? u"" : u" off");
     }
     EXPECT_EQ(seen,
@@ -144,6 +150,21 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(300, 339));
     EXPECT_EQ(control("Sivra1")->height(), 311);
     EXPECT_EQ(control("TreeView1")->y(), 343);
+    const QSize size = form->size();
+    form.reset();
+    start();
+    EXPECT_EQ(form->size(), size) << "the next start restores the window and its boundary";
+    EXPECT_EQ(control("Sivra1")->height(), 311);
+
+    // Alt with an access key, and F10, open the menus.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    for (const auto& [key, modifier, menu] :
+         {std::tuple{Qt::Key_E, Qt::AltModifier, "Edit"}, {Qt::Key_F10, Qt::NoModifier, "FileMenu"}}) {
+        QTest::keyClick(form.get(), key, modifier);
+        QTRY_VERIFY2(control<QMenu>(menu)->isVisible(), menu);
+        control<QMenu>(menu)->close();
+    }
     choose("ViewDetails");
     EXPECT_FALSE(control("DetailsDock")->isVisible());
 }
@@ -155,26 +176,43 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     dialogs.answers = {"t1.wrl", folder.filePath("t1.js"), folder.filePath("s"), folder.filePath("s")};
     choose("FileOpen");
     EXPECT_EQ(control<QLineEdit>("TextFileName")->text(), QDir::current().absoluteFilePath("t1.wrl"));
-    for (const char* entry : {"SelectAllGet", "SelectAllOn", "SelectAllSet", "AlsoWriteHost"})
+    QStringList told; // the status line after each command
+    const auto tell = [&](const char* entry) {
         choose(entry);
+        told << status();
+    };
+    control<QTreeView>("TreeView1")->collapseAll(); // the counts are the tree's, not the view's
+    for (const char* entry : {"SelectAllGet", "SelectAllOn", "SelectAllSet"})
+        tell(entry);
+    choose("AlsoWriteHost");
     QTest::mouseClick(control("CommandGo"), Qt::LeftButton);
     QFile script(folder.filePath("t1.js"));
     ASSERT_TRUE(script.open(QIODevice::ReadOnly));
     EXPECT_EQ(script.readAll(), test::workedExampleT1().toUtf8());
     EXPECT_TRUE(QFile::exists(folder.filePath("vendrel-host.js"))) << "ticked, the library goes beside it";
-    choose("FileSaveSel");
-    choose("DeselectAll");
+    tell("FileSaveSel");
+    tell("DeselectAll");
     EXPECT_EQ(ticked(), QStringList());
-    choose("LoadSelections");
+    QFile selections(folder.filePath("s"));
+    ASSERT_TRUE(selections.open(QIODevice::Append));
+    selections.write("sel1=Gone\n");
+    selections.close();
+    tell("LoadSelections");
     EXPECT_EQ(ticked(), QStringList({"Get_T1_translation", "On_T1_translation", "Set_T1_translation"}));
+    const QString file = folder.filePath("s");
+    EXPECT_EQ(told, QStringList({"Ticked 1 Get_ item", "Ticked 1 On_ item", "Ticked 1 Set_ item",
+                                 "Saved 3 selections to " + file, "Unticked 3 items",
+                                 "Loaded " + file + ": 3 items ticked, 1 text matched nothing"}));
+    QTest::mouseClick(control("ShowUnmatched"), Qt::LeftButton);
+    EXPECT_EQ(messages.messages.value(0), file + " holds texts that ticked no item:\nGone");
 
     load("");
-    EXPECT_EQ(form->statusBar()->currentMessage(), "Type or choose a world first");
+    EXPECT_EQ(status(), "Type or choose a world first");
+    EXPECT_FALSE(control("ShowUnmatched")->isVisible()) << "it goes with the load's message";
     control<QLineEdit>("TextFileName")->setText("names.wrl");
     QTest::keyClick(control("TextFileName"), Qt::Key_Return);
     EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
-    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 9 items in "))
-        << form->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(status().startsWith("Loaded names.wrl: 9 items in ")) << status().toStdString();
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(QDir().absoluteFilePath("t1.wrl"))});
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
@@ -208,8 +246,7 @@ TEST_F(FormVendrelTest, TheScriptCheckListsFindingsThatLeadToTheirItems)
     load("joined.wrl");
     choose("SelectAllGet");
     QTest::mouseClick(control("CommandGo"), Qt::LeftButton);
-    EXPECT_EQ(form->statusBar()->currentMessage(),
-              "Wrote " + folder.filePath("joined.js") + ": 2 functions, 1 warnings");
+    EXPECT_EQ(status(), "Wrote " + folder.filePath("joined.js") + ": 2 functions, 1 warnings");
     ASSERT_TRUE(control("ScriptCheck")->isVisible());
     auto* findings = control<QListWidget>("ScriptFindings");
     ASSERT_EQ(findings->count(), 1);
@@ -227,7 +264,7 @@ TEST_F(FormVendrelTest, TheScriptCheckListsFindingsThatLeadToTheirItems)
 
     choose("DeselectAll");
     choose("CheckScript");
-    EXPECT_EQ(form->statusBar()->currentMessage(), "Script check: 0 functions, 0 warnings");
+    EXPECT_EQ(status(), "Script check: 0 functions, 0 warnings");
     EXPECT_EQ(findings->count(), 0);
 }
 
@@ -269,6 +306,7 @@ TEST_F(FormVendrelTest, FindByNameClosesUnlessKeptOpenAndF3RepeatsItFromTheTree)
     EXPECT_EQ(shown<FormSearch>().size(), 0) << "closed: Keep Open starts unticked too";
     QTest::keyClick(view, Qt::Key_F3);
     EXPECT_EQ(highlighted(), "Transform T1") << "exact: Transform T10 is no match";
+    EXPECT_EQ(status(), "No more matches for transform t1");
 }
 
 TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersItsTextTillTheWindowCloses)
@@ -282,6 +320,7 @@ TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersIt
                            "CheckSelectGet Get", "CheckSelectOn On"}));
     enter(select, {"CheckSelectGet"}, "T1", Qt::Key_Enter);
     EXPECT_EQ(ticked(), QStringList({"Get_T1_translation", "Get_T10_rotation"}));
+    EXPECT_EQ(status(), "Ticked 2 items matching T1");
     enter(select, {"CheckSelectGet", "CheckSelectSet", "CheckExactMatch"}, "T1");
     EXPECT_EQ(ticked().size(), 2) << "T1 is no whole text; an unticked box unticks no item";
     enter(select, {"CheckIgnoreCase"}, "set_t1_translation");
