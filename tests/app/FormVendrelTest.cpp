@@ -162,7 +162,7 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
     for (const auto& [key, modifier, menu] :
          {std::tuple{Qt::Key_E, Qt::AltModifier, "Edit"}, {Qt::Key_F10, Qt::NoModifier, "FileMenu"}}) {
         QTest::keyClick(form.get(), key, modifier);
-        QTRY_VERIFY2(control<QMenu>(menu)->isVisible(), menu);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return control<QMenu>(menu)->isVisible(); })) << menu;
         control<QMenu>(menu)->close();
     }
     choose("ViewDetails");
@@ -346,4 +346,37 @@ TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersIt
     load("t1.wrl");
     EXPECT_EQ(test::dumpTree(form->tree()), before);
     EXPECT_EQ(shown<FormSelect>().size(), 0);
+}
+
+// No caption is cut, whatever the font: at the default and at a large one.
+TEST_F(FormVendrelTest, EveryCaptionFitsItsControlInTheWindowAndBothDialogs)
+{
+    const QFont normal = QApplication::font();
+    for (const int points : {normal.pointSize(), 20}) {
+        QFont font = normal;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        form.reset();
+        start();
+        load("names.wrl");
+        choose("FindName");
+        choose("SelectByName");
+        for (QWidget* window : {static_cast<QWidget*>(form.get()), shown<FormSearch>().value(0),
+                                shown<FormSelect>().value(0)}) {
+            ASSERT_TRUE(window);
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                QString text = control->property("text").toString().remove(u'&');
+                int indicator = 0; // a box's indicator and the space after it
+                if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
+                    indicator = control->sizeHint().width() - control->fontMetrics().horizontalAdvance(text);
+                else if (!qobject_cast<QLabel*>(control) && !qobject_cast<QPushButton*>(control))
+                    continue;
+                if (control->isVisibleTo(window))
+                    EXPECT_GE(control->width(), control->fontMetrics().horizontalAdvance(text) + indicator)
+                        << points << " pt: " << window->objectName().toStdString() << ' '
+                        << text.toStdString();
+            }
+        }
+    }
+    QApplication::setFont(normal);
 }
