@@ -1,5 +1,6 @@
 #include "FormVendrel.h"
 
+#include "ConsoleDock.h"
 #include "DetailsDock.h"
 #include "FontFit.h"
 #include "FormControls.h"
@@ -29,9 +30,10 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -41,6 +43,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <functional>
@@ -53,6 +56,21 @@ namespace {
 QString counted(qsizetype count, QStringView what)
 {
     return QLocale(QLocale::English).toString(count) % u' ' % what % (count == 1 ? u"" : u"s");
+}
+
+/// The example world, beside the program once installed or in the source tree; "" when neither has it.
+QString exampleWorld()
+{
+    const QString candidates[] = {
+        QCoreApplication::applicationDirPath() +
+            QStringLiteral("/../share/x3d-vendrel/examples/vendrel-demo.x3dv"),
+        QStringLiteral(VENDREL_EXAMPLE_WORLD),
+    };
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).absoluteFilePath();
+    }
+    return {};
 }
 
 } // namespace
@@ -93,8 +111,10 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
     makeControls(platform.browserView);
     makeFindingsList();
     makeDetails();
+    makeConsole();
     makeMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->addPermanentWidget(m_console->badge());
     m_showUnmatched = new QPushButton(QStringLiteral("Show unmatched"), statusBar());
     m_showUnmatched->setObjectName(QStringLiteral("ShowUnmatched"));
     m_showUnmatched->setToolTip(QStringLiteral("The texts of the selections file that ticked no item"));
@@ -143,7 +163,8 @@ void FormVendrel::makeControls(QWidget* browserView)
     // The window has no default button; Enter in the address box loads, as "Go".
     for (QPushButton* button : {m_commandBrowse, m_commandLoad, m_commandGo})
         button->setAutoDefault(false);
-    m_textFileName->setPlaceholderText(QStringLiteral("Type or drop a world, then press Go"));
+    if (const QString example = exampleWorld(); !example.isEmpty())
+        m_textFileName->setPlaceholderText(example);
     m_textFileName->setToolTip(QStringLiteral("The world's file or http(s) address"));
     m_commandBrowse->setToolTip(QStringLiteral("Choose a world file"));
     m_commandLoad->setToolTip(QStringLiteral("Load the world (Enter)"));
@@ -162,6 +183,13 @@ void FormVendrel::makeControls(QWidget* browserView)
     // A drop on the view must not take the page elsewhere: the window loads it as a world.
     m_sivra1->setAcceptDrops(false);
     setAcceptDrops(true);
+    // Until a world is loaded, the view says what to do.
+    auto* hint = new QLabel(QStringLiteral("Type or drop a world, then press Go"), m_surface);
+    hint->setObjectName(QStringLiteral("ViewHint"));
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setAutoFillBackground(true);
+    hint->setWordWrap(true);
+    m_hint = hint;
 
     m_treeView1 = new SceneTreeView(m_surface);
     m_treeView1->setObjectName(QStringLiteral("TreeView1"));
@@ -216,6 +244,9 @@ void FormVendrel::makeMenus()
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
     addMenuAction(fileMenu, "FileOpen", QStringLiteral("&Open"), {}, [this] { CommandBrowse_Click(); });
+    m_stop = addMenuAction(fileMenu, "FileStop", QStringLiteral("S&top"), QKeySequence(Qt::Key_Escape),
+                           [this] { Stop_Click(); });
+    m_stop->setEnabled(false);
     QMenu* recent = fileMenu->addMenu(QStringLiteral("&Recent Worlds"));
     recent->setObjectName(QStringLiteral("RecentWorlds"));
     connect(recent, &QMenu::aboutToShow, this, [this, recent] {
@@ -281,6 +312,10 @@ void FormVendrel::makeMenus()
     details->setObjectName(QStringLiteral("ViewDetails"));
     details->setText(QStringLiteral("&Details"));
     view->addAction(details);
+    QAction* console = m_console->toggleViewAction();
+    console->setObjectName(QStringLiteral("ViewConsole"));
+    console->setText(QStringLiteral("C&onsole"));
+    view->addAction(console);
 
     // A top-level entry of the menu bar that acts when clicked.
     QAction* about = menuBar()->addAction(QStringLiteral("&About"));
@@ -304,6 +339,30 @@ void FormVendrel::setScriptEnabled(bool enabled)
 {
     m_commandGo->setEnabled(enabled);
     m_checkScript->setEnabled(enabled);
+}
+
+void FormVendrel::showStatus(const QString& text)
+{
+    statusBar()->showMessage(text);
+    statusBar()->repaint(); // the load may keep the event loop waiting
+}
+
+void FormVendrel::setLoading(bool loading)
+{
+    m_stop->setEnabled(loading);
+    // The busy cursor with an arrow: the world shown stays usable meanwhile.
+    if (loading != m_busy)
+        loading ? QApplication::setOverrideCursor(Qt::BusyCursor) : QApplication::restoreOverrideCursor();
+    m_busy = loading;
+}
+
+void FormVendrel::makeConsole()
+{
+    m_console = new ConsoleDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_console);
+    m_console->hide();
+    if (auto* xite = dynamic_cast<XiteBrowser*>(m_orva.browser.get()))
+        connect(xite, &XiteBrowser::consoleMessage, m_console, &ConsoleDock::add);
 }
 
 void FormVendrel::makeFindingsList()
@@ -389,6 +448,7 @@ void FormVendrel::Form_Unload()
 
 void FormVendrel::closeEvent(QCloseEvent* event)
 {
+    setLoading(false);
     m_load->abandon(); // a load waiting for its world gives up
     Form_Unload();
     QMainWindow::closeEvent(event);
@@ -447,23 +507,20 @@ void FormVendrel::CommandLoad_Click()
         statusBar()->showMessage(QStringLiteral("Type or choose a world first"));
         return;
     }
-    const QString name = FileNames::FileNamePart(address);
-    statusBar()->showMessage(QStringLiteral("Loading %1...").arg(name));
-    QElapsedTimer clock;
-    clock.start();
     if (m_load->load(address) != LoadCommand::Outcome::Loaded) {
-        statusBar()->clearMessage();
+        m_console->loadDropped();
+        if (const QString shown = m_load->shownAddress(); !shown.isEmpty())
+            m_textFileName->setText(shown);
         return;
     }
-    setWindowTitle(name + QStringLiteral(" - X3D Vendrel"));
-    if (QString error; !RecentWorlds(m_ini).add(address, &error)) {
-        statusBar()->showMessage(
-            QStringLiteral("Loaded %1, but the recent worlds could not be kept: %2").arg(name, error));
-        return;
-    }
-    statusBar()->showMessage(QStringLiteral("Loaded %1: %2 items in %3 s")
-                                 .arg(name, QLocale(QLocale::English).toString(m_tree.count()),
-                                      QString::number(double(clock.elapsed()) / 1000, 'f', 1)));
+    m_console->loadDone();
+    m_hint->hide();
+    setWindowTitle(FileNames::FileNamePart(address) + QStringLiteral(" - X3D Vendrel"));
+}
+
+void FormVendrel::Stop_Click()
+{
+    m_load->stop();
 }
 
 void FormVendrel::CommandGo_Click()
@@ -582,6 +639,7 @@ void FormVendrel::applyLayout()
     m_commandBrowse->setGeometry(toPixels(m_layout.commandBrowse));
     m_commandLoad->setGeometry(toPixels(m_layout.commandLoad));
     m_sivra1->setGeometry(toPixels(m_layout.sivra1));
+    m_hint->setGeometry(m_sivra1->geometry());
     m_treeView1->setGeometry(toPixels(m_layout.treeView1));
     m_checkAll->setGeometry(toPixels(m_layout.checkAll));
     m_commandGo->setGeometry(toPixels(m_layout.commandGo));

@@ -29,6 +29,7 @@ class QTreeView;
 
 namespace vendrel {
 
+class ConsoleDock;
 class DetailsDock;
 class EventPump;
 class FileDialog;
@@ -69,8 +70,11 @@ public:
 
     /// "..." and "Open": picks a world file and loads it.
     void CommandBrowse_Click();
-    /// "Go": loads the address box's world (LoadCommand).
+    /// "Go": loads the address box's world (LoadCommand). When it does not load, the address box shows
+    /// the world shown again.
     void CommandLoad_Click();
+    /// File > "Stop" (Esc): abandons the load in progress; the world shown stays.
+    void Stop_Click();
     /// "Create SAI JavaScript"; with "Also write vendrel-host.js" ticked, the host library goes beside
     /// the script; then the script check of what it wrote.
     void CommandGo_Click();
@@ -119,6 +123,9 @@ private:
     void showUnmatched();
     void setEnabled(WorldMenuEntry entry, bool enabled) override;
     void setScriptEnabled(bool enabled) override;
+    void showStatus(const QString& text) override;
+    void setLoading(bool loading) override;
+    void makeConsole();
     QAction* addMenuAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
                            const std::function<void()>& command);
     float clientWidth() const;
@@ -151,6 +158,10 @@ private:
     QPointer<FormSearch> m_formSearch;
     QPointer<FormSelect> m_formSelect;
     DetailsDock* m_details = nullptr;
+    ConsoleDock* m_console = nullptr;
+    QAction* m_stop = nullptr;
+    QWidget* m_hint = nullptr; // over the view until a world is loaded
+    bool m_busy = false;       // the busy cursor is set
 
     QWidget* m_surface = nullptr;
     QLineEdit* m_textFileName = nullptr;

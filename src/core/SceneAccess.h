@@ -87,6 +87,8 @@ public:
     virtual void browserChanged(int evnt) = 0;
     /// A local world asked for material from the web `host`, which the user has not let it reach.
     virtual void webRefused(const QString& host) { (void)host; }
+    /// The world being loaded still waits for `files` files (its inlines, textures, sounds, scripts).
+    virtual void loadProgress(int files) { (void)files; }
 };
 
 class Browser
@@ -101,6 +103,8 @@ public:
     virtual void removeBrowserListener(X3DBrowserListener* listener) = 0;
     /// Why the last load failed, as the browser puts it; "" when it gives no reason.
     virtual QString lastError() const { return {}; }
+    /// Gives up the load in progress without an event; the world shown before it stays.
+    virtual void cancelLoad() {}
     /// Lets the world shown now reach the web `host` for the rest of the session.
     virtual void allowWebHost(const QString& host) { (void)host; }
     /// The live values of the shown world's fields; null when this browser cannot read them.

@@ -2,6 +2,7 @@
 
 #include "scene/OrvaListener.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <QString>
 
@@ -20,14 +21,15 @@ class WorldControls;
 struct ModuleOrva;
 
 /// "Go": brings the world at an address into the window. A load runs in three phases, each of which may
-/// end it: the request (the browser is asked for the world and the settings remember the address), the
-/// wait for the browser's answer, and the adoption (the world's execution context is kept, its controls
-/// are enabled and the tree is rebuilt). A load that ends early leaves the world shown before it as it
-/// was.
+/// end it: the request (the browser is asked for the world), the wait for the browser's answer, and the
+/// adoption (the world's execution context is kept, the tree is rebuilt, its controls are enabled and the
+/// settings remember the address, among the recent worlds too). A load that ends early leaves the world
+/// shown before it, its tree, controls and settings as they were; the status line follows every phase.
 ///
 /// The wait lets events run without keeping a processor busy; whatever the user starts meanwhile runs
-/// nested inside it. A second load during the wait ends both waits with its world, and when it fails only
-/// it says so. `abandon` gives up every waiting load without a word, as does destroying the command.
+/// nested inside it, on the world still shown. A second load during the wait ends both waits with its
+/// world, and when it fails only it says so. `abandon` gives up every waiting load without a word, as
+/// does destroying the command; `stop` also tells the browser and says so in the status line.
 class LoadCommand
 {
 public:
@@ -64,18 +66,28 @@ public:
     Outcome load(const QString& address);
     /// Gives up every load that is waiting now; later loads are not affected.
     void abandon() { m_abandonedUpTo = m_serial; }
+    /// "Stop": gives up the waiting loads, and the browser its load, however stuck its world is.
+    void stop();
+    /// The address of the world shown; "" when none is.
+    QString shownAddress() const { return m_shownAddress; }
     /// Whether a load is waiting for its world.
     bool isLoading() const { return m_waiting > 0; }
 
     static inline const QString webHostQuestion = QStringLiteral(
         "The world %1 asks for material from %2 on the web.\nLet it reach %2 for this session?");
+    static inline const QString loadingStatus = QStringLiteral("Loading %1...");
+    static inline const QString filesStatus = QStringLiteral("Loading %1: %2 files left");
+    static inline const QString fileStatus = QStringLiteral("Loading %1: 1 file left");
+    static inline const QString buildingStatus = QStringLiteral("Building the tree: %1 items");
+    static inline const QString loadedStatus = QStringLiteral("Loaded %1: %2 nodes, %3 items in %4 s");
+    static inline const QString failedStatus = QStringLiteral("Couldn't load %1");
+    static inline const QString stoppedStatus = QStringLiteral("Stopped loading %1");
 
 private:
     std::optional<QString> request(const QString& address);
     Outcome wait(int serial, const QString& address);
-    void adopt();
+    void adopt(const QString& address);
     Outcome fail(const QString& message);
-    Outcome keepShownWorld(Outcome outcome);
     void webRefused(const QString& host);
 
     ModuleOrva& m_orva;
@@ -87,13 +99,14 @@ private:
     OrvaListener m_listener;
     std::shared_ptr<Browser> m_attached;                                      // has m_listener
     std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true); // watched by waits
-    bool m_hasWorld = false;                                                  // a loaded world is shown
     int m_serial = 0;                                                         // of the latest load
     int m_abandonedUpTo = 0;
     int m_waiting = 0;
-    QString m_address;     // of the latest load
-    QSet<QString> m_asked; // address + "\n" + host, asked once a session
-    bool m_reload = false; // the latest load's world is to load again, with a host allowed
+    QString m_address;      // of the latest load
+    QString m_shownAddress; // of the world shown
+    QElapsedTimer m_clock;  // since the latest load began
+    QSet<QString> m_asked;  // address + "\n" + host, asked once a session
+    bool m_reload = false;  // the latest load's world is to load again, with a host allowed
 };
 
 } // namespace vendrel

@@ -1,6 +1,7 @@
 #include "XiteBrowser.h"
 
 #include "XiteBridge.h"
+#include "XiteLoadError.h"
 #include "XitePage.h"
 #include "XiteRequestInterceptor.h"
 #include "XiteUrlSchemeHandler.h"
@@ -29,6 +30,7 @@ namespace {
 
 constexpr qsizetype maxReportSize = 1'000'000'000; // characters
 constexpr qsizetype maxReasonSize = 2'000;
+constexpr int progressCode = -1; // delivered as loadProgress, not as an event
 
 QString readText(const QString& path)
 {
@@ -85,7 +87,8 @@ std::shared_ptr<XiteBrowser> XiteBrowser::create(QString* why)
             *why = QStringLiteral("The page script is missing");
         return nullptr;
     }
-    browser->makePage();
+    // A page ready before the first load, so that it starts at once.
+    browser->m_shown = browser->makePage();
     return browser;
 }
 
@@ -99,17 +102,19 @@ XiteBrowser::XiteBrowser(QString webFolder) : m_webFolder(std::move(webFolder))
 XiteBrowser::~XiteBrowser()
 {
     m_listeners.clear();
-    dropPage();
+    dropPage(m_loading);
+    dropPage(m_shown);
 }
 
-void XiteBrowser::makePage()
+std::unique_ptr<XiteBrowser::Page> XiteBrowser::makePage()
 {
+    auto made = std::make_unique<Page>();
+    Page* page = made.get();
     // A profile of its own per page: no storage on disk, and a renderer process of its own, so a fresh
     // page never shares the renderer of one that stopped answering.
-    m_profile = new QWebEngineProfile(this);
-    m_handler = new XiteUrlSchemeHandler(m_webFolder, m_webAccess, m_profile);
-    m_handler->setWorld(m_worldFile);
-    m_interceptor = new XiteRequestInterceptor(
+    page->profile = new QWebEngineProfile(this);
+    page->handler = new XiteUrlSchemeHandler(m_webFolder, m_webAccess, page->profile);
+    auto* interceptor = new XiteRequestInterceptor(
         m_webAccess,
         [this](const QString& host) {
             emit webRefused(host);
@@ -122,76 +127,119 @@ void XiteBrowser::makePage()
                 }
             });
         },
-        m_profile);
-    m_profile->setUrlRequestInterceptor(m_interceptor);
-    m_profile->installUrlSchemeHandler(XiteUrlSchemeHandler::scheme(), m_handler);
+        page->profile);
+    page->profile->setUrlRequestInterceptor(interceptor);
+    page->profile->installUrlSchemeHandler(XiteUrlSchemeHandler::scheme(), page->handler);
 
-    m_page = new XitePage(m_profile, this);
-    m_bridge = new XiteBridge([this](const QString& message) { receive(message); }, this);
-    m_channel = new QWebChannel(this);
-    m_channel->registerObject(QStringLiteral("vendrelBridge"), m_bridge);
-    m_page->setWebChannel(m_channel);
+    page->page = new XitePage(page->profile, this);
+    page->bridge = new XiteBridge([this, page](const QString& message) { receive(page, message); }, this);
+    page->channel = new QWebChannel(this);
+    page->channel->registerObject(QStringLiteral("vendrelBridge"), page->bridge);
+    page->page->setWebChannel(page->channel);
 
-    connect(m_page, &XitePage::consoleMessage, this, &XiteBrowser::consoleMessage);
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus, int code) {
-                m_ready = false;
-                m_pageDead = true;
-                fail(QStringLiteral("The page's renderer ended (exit code %1)").arg(code));
+    connect(page->page, &XitePage::consoleMessage, this, [this, page](const QString& message, int level) {
+        emit consoleMessage(message, level, page == m_loading.get());
+    });
+    connect(page->page, &QWebEnginePage::renderProcessTerminated, this,
+            [this, page](QWebEnginePage::RenderProcessTerminationStatus, int code) {
+                page->ready = false;
+                page->dead = true;
+                if (page == m_loading.get())
+                    fail(QStringLiteral("The page's renderer ended (exit code %1)").arg(code));
             });
-    emit pageReplaced(m_page);
-    openPage();
+    openPage(*page);
+    return made;
 }
 
-void XiteBrowser::openPage()
+void XiteBrowser::openPage(Page& page)
 {
     // A new page with a new secret: nothing a world left running in the old page (timers, patched
     // objects, spies on the channel) reaches the next world's page.
-    m_token = QString::number(QRandomGenerator::system()->generate64(), 36) +
-              QString::number(QRandomGenerator::system()->generate64(), 36);
+    page.token = QString::number(QRandomGenerator::system()->generate64(), 36) +
+                 QString::number(QRandomGenerator::system()->generate64(), 36);
     QWebEngineScript script;
     script.setName(QStringLiteral("vendrel"));
-    script.setSourceCode(QString(m_pageScript).replace(QLatin1String("/*@TOKEN@*/"), m_token));
+    script.setSourceCode(QString(m_pageScript).replace(QLatin1String("/*@TOKEN@*/"), page.token));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    QWebEngineScriptCollection& scripts = m_page->scripts();
+    QWebEngineScriptCollection& scripts = page.page->scripts();
     scripts.clear();
     scripts.insert(script);
-    m_ready = false;
-    m_pageDead = false;
-    m_page->load(XiteUrlSchemeHandler::pageUrl());
+    page.ready = false;
+    page.dead = false;
+    page.scene.reset();
+    page.context.reset();
+    page.page->load(XiteUrlSchemeHandler::pageUrl());
 }
 
-void XiteBrowser::dropPage()
+void XiteBrowser::dropPage(std::unique_ptr<Page>& page)
 {
-    if (!m_page)
+    if (!page)
         return;
-    m_ready = false;
-    m_page->disconnect(this);
+    if (page.get() == m_shown.get())
+        m_valueRequest = {};
+    emit pageDropped(page->page);
+    page->page->disconnect(this);
     // The page before its profile: a profile must outlive its pages.
-    delete m_page;
-    m_page = nullptr;
-    delete m_channel;
-    m_channel = nullptr;
-    delete m_bridge;
-    m_bridge = nullptr;
-    m_profile->deleteLater();
-    m_profile = nullptr;
-    m_handler = nullptr;
+    delete page->page;
+    delete page->channel;
+    delete page->bridge;
+    page->profile->deleteLater();
+    page.reset();
+}
+
+void XiteBrowser::endLoadPage()
+{
+    if (!m_loading)
+        return;
+    if (m_shown) {
+        dropPage(m_loading);
+    } else {
+        // Nothing was shown: the page stays as the one shown, with no world.
+        m_shown = std::move(m_loading);
+        m_shown->scene.reset();
+        m_shown->context.reset();
+    }
+    emit pageReplaced(m_shown->page);
 }
 
 QWebEnginePage* XiteBrowser::page() const
 {
-    return m_page;
+    if (m_loading)
+        return m_loading->page;
+    return m_shown ? m_shown->page : nullptr;
+}
+
+QWebEnginePage* XiteBrowser::pageBelow() const
+{
+    return m_loading && m_shown ? m_shown->page : nullptr;
+}
+
+bool XiteBrowser::isReady() const
+{
+    const Page* top = m_loading ? m_loading.get() : m_shown.get();
+    return top && top->ready;
 }
 
 void XiteBrowser::restart()
 {
     if (m_state == State::Loading)
         fail(QStringLiteral("The load was abandoned"));
-    dropPage();
-    makePage();
+    dropPage(m_loading);
+    dropPage(m_shown);
+    m_shown = makePage();
+    emit pageReplaced(m_shown->page);
+}
+
+void XiteBrowser::cancelLoad()
+{
+    if (m_state != State::Loading)
+        return;
+    ++m_serial; // whatever the page still reports is about nothing asked for
+    m_state = m_shown && m_shown->scene ? State::Loaded : State::Idle;
+    m_pending = false;
+    endLoadPage();
 }
 
 void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
@@ -199,23 +247,17 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     if (url.isEmpty())
         throw Failure("No address to load");
     const QString address = url.first();
-    // The load before this one has not answered: its world may hold the page in a script that never
-    // returns, and a page that does not answer cannot be navigated. A fresh one always can.
-    const bool unanswered = m_state == State::Loading;
-    m_scene.reset();
-    m_context.reset();
-    m_valueRequest = {};
     m_lastError.clear();
     ++m_serial;
     m_state = State::Loading;
     m_requestTime = QDateTime::currentMSecsSinceEpoch();
 
+    QString worldFile;
     if (isWebAddress(address)) {
         m_currentUrl = address;
         // Fetched by the tool and served under the page's origin: the server needs no CORS headers.
         m_pageTarget = WebAccess::throughGate(QUrl(address)).toString(QUrl::FullyEncoded);
-        m_worldFile.clear(); // a world from the web reads no local files
-        m_webAccess.setWorld(address, true);
+        m_webAccess.setWorld(address, true); // a world from the web reads no local files
     } else {
         const QUrl asUrl(address);
         const QString path =
@@ -224,37 +266,48 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
                 : QFileInfo(address).absoluteFilePath();
         m_currentUrl = QUrl::fromLocalFile(path).toString();
         if (!QFileInfo(path).isFile()) {
+            // The page of a load before this one, if any, goes with it.
+            m_pending = false;
+            endLoadPage();
+            m_state = State::Loading;
             fail(QStringLiteral("Couldn't find the file ") + path);
             return;
         }
-        m_worldFile = path;
+        worldFile = path;
         m_webAccess.setWorld(path, false);
         m_pageTarget = XiteUrlSchemeHandler::fileUrl(path).toString(QUrl::FullyEncoded);
     }
-    if (m_pageDead || unanswered) {
-        dropPage(); // a new profile, and so a new renderer
-        makePage();
+    // The load before this one has not answered: its world may hold the page in a script that never
+    // returns, and a page that does not answer cannot be navigated. A fresh one always can.
+    dropPage(m_loading);
+    if (m_shown && !m_shown->scene && !m_shown->dead) {
+        m_loading = std::move(m_shown); // a page with no world is used as it is
+        if (m_loading->serial)
+            openPage(*m_loading); // its own load failed: it starts afresh
     } else {
-        openPage();
+        m_loading = makePage();
     }
-    m_handler->setWorld(m_worldFile);
+    m_loading->serial = m_serial;
+    m_loading->handler->setWorld(worldFile);
     m_pending = true; // goes out once the new page is ready
+    emit pageReplaced(m_loading->page);
+    sendPendingLoad();
 }
 
 void XiteBrowser::sendPendingLoad()
 {
-    if (!m_pending || !m_ready || m_state != State::Loading)
+    if (!m_pending || !m_loading || !m_loading->ready || m_state != State::Loading)
         return;
     m_pending = false;
-    if (m_bridge)
-        emit m_bridge->loadRequested(m_serial, m_pageTarget);
+    if (m_loading->bridge)
+        emit m_loading->bridge->loadRequested(m_serial, m_pageTarget);
 }
 
 std::shared_ptr<ExecutionContext> XiteBrowser::getExecutionContext()
 {
-    if (!m_context)
+    if (!m_shown || !m_shown->context)
         throw Failure("No world is loaded");
-    return m_context;
+    return m_shown->context;
 }
 
 void XiteBrowser::addBrowserListener(X3DBrowserListener* listener)
@@ -274,23 +327,31 @@ void XiteBrowser::fail(const QString& reason)
         return;
     m_state = State::Failed;
     m_pending = false;
-    m_lastError = reason.left(maxReasonSize);
+    const XiteUrlSchemeHandler* handler = m_loading ? m_loading->handler : nullptr;
+    m_lastError = XiteLoadError::inWords(reason.left(maxReasonSize), [handler](const QUrl& web) {
+        return handler ? handler->failureOf(web) : QString();
+    });
+    endLoadPage();
     deliver(3);
 }
 
-void XiteBrowser::deliver(int code)
+void XiteBrowser::deliver(int code, int detail)
 {
-    // Never inside the call that caused it, so a listener may load again or remove itself. The outcome
-    // of a load that a newer request has replaced meanwhile is not news to anyone.
+    // Never inside the call that caused it, so a listener may load again or remove itself. What a load
+    // that a newer request has replaced meanwhile did is not news to anyone.
     const int serial = m_serial;
     QMetaObject::invokeMethod(
         this,
-        [this, code, serial] {
-            if ((code == 0 || code == 3) && serial != m_serial)
+        [this, code, detail, serial] {
+            if (code != 1 && serial != m_serial)
                 return;
             const std::vector<X3DBrowserListener*> listeners = m_listeners;
             for (X3DBrowserListener* listener : listeners) {
-                if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+                if (std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+                    continue;
+                if (code == progressCode)
+                    listener->loadProgress(detail);
+                else
                     listener->browserChanged(code);
             }
         },
@@ -299,18 +360,17 @@ void XiteBrowser::deliver(int code)
 
 void XiteBrowser::requestValue(const NodeRef& node, const QString& fieldName, bool sinceLast, Answer answer)
 {
-    const int index = m_scene && m_state == State::Loaded ? m_scene->indexOf(node) : -1;
-    if (index < 0 || !m_bridge)
+    const int index = m_shown && m_shown->scene ? m_shown->scene->indexOf(node) : -1;
+    if (index < 0 || !m_shown->bridge)
         throw Failure("The node is not in the world shown now");
     m_valueRequest = {++m_lastValueRequest, index, fieldName, std::move(answer)};
-    emit m_bridge->valueRequested(m_serial, m_valueRequest.id, index, fieldName, sinceLast);
+    emit m_shown->bridge->valueRequested(m_shown->serial, m_valueRequest.id, index, fieldName, sinceLast);
 }
 
 void XiteBrowser::receiveValue(const QJsonObject& report)
 {
     // Only the answer to the open request, about the node and field it named.
-    if (m_state != State::Loaded || !m_valueRequest.answer ||
-        report.value(u"request") != QJsonValue(m_valueRequest.id) ||
+    if (!m_valueRequest.answer || report.value(u"request") != QJsonValue(m_valueRequest.id) ||
         report.value(u"node") != QJsonValue(m_valueRequest.node) ||
         report.value(u"field") != QJsonValue(m_valueRequest.field)) {
         ++m_rejected;
@@ -336,18 +396,23 @@ void XiteBrowser::receiveValue(const QJsonObject& report)
 
 void XiteBrowser::receive(const QString& message)
 {
+    receive(m_loading ? m_loading.get() : m_shown.get(), message);
+}
+
+void XiteBrowser::receive(Page* from, const QString& message)
+{
     auto drop = [this] {
         ++m_rejected;
     };
-    if (message.size() > maxReportSize)
+    if (!from || message.size() > maxReportSize)
         return drop();
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(message.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return drop();
     const QJsonObject report = document.object();
-    if (report.value(u"token").toString() != m_token)
-        return drop(); // not from our page's own script
+    if (report.value(u"token").toString() != from->token)
+        return drop(); // not from the page's own script
     const QJsonValue serialValue = report.value(u"serial");
     const QString kind = report.value(u"kind").toString();
     if (!serialValue.isDouble())
@@ -355,25 +420,29 @@ void XiteBrowser::receive(const QString& message)
     const double serial = serialValue.toDouble();
 
     if (kind == u"ready") {
-        if (m_ready)
+        if (from->ready)
             return drop();
-        m_ready = true;
+        from->ready = true;
         sendPendingLoad();
         return;
     }
-    if (serial != double(m_serial))
-        return drop(); // an older load's report, or a forged one
+    // Values come from the world shown, everything else from the load in progress, about itself.
+    if (kind == u"value") {
+        if (from != m_shown.get() || !from->scene || serial != double(from->serial))
+            return drop();
+        return receiveValue(report);
+    }
+    if (from != m_loading.get() || serial != double(m_serial) || m_state != State::Loading || m_pending)
+        return drop();
 
     if (kind == u"initialized") {
-        if (m_state != State::Loading || m_pending)
-            return drop();
         try {
-            m_scene = XiteScene::parse(report.value(u"scene").toObject());
+            from->scene = XiteScene::parse(report.value(u"scene").toObject());
         } catch (const std::exception& e) {
-            m_scene.reset();
+            from->scene.reset();
             return fail(QString::fromUtf8(e.what()));
         }
-        m_context = m_scene->executionContext();
+        from->context = from->scene->executionContext();
         // The page tells when X_ITE had the world initialized, by the same clock; the rest (describing
         // the scene, handing it over, reading it) is our own share of the load.
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -383,19 +452,25 @@ void XiteBrowser::receive(const QString& message)
         m_lastLoadMs = initializedAt - m_requestTime;
         m_lastSceneMs = now - initializedAt;
         m_state = State::Loaded;
+        // The new world takes the place of the old one, whose page goes.
+        dropPage(m_shown);
+        m_shown = std::move(m_loading);
         deliver(0);
         return;
     }
     if (kind == u"failed") {
-        if (m_state != State::Loading || m_pending)
-            return drop();
         // Our page's addresses mean nothing to the user: local files are named by their file URLs.
         QString reason = report.value(u"reason").toString().left(maxReasonSize);
         reason.replace(QLatin1String("vendrel://local/file/"), QLatin1String("file:///"));
         return fail(reason.isEmpty() ? QStringLiteral("X_ITE couldn't load the world") : reason);
     }
-    if (kind == u"value")
-        return receiveValue(report);
+    if (kind == u"progress") {
+        const QJsonValue files = report.value(u"files");
+        if (!files.isDouble() || files.toDouble() < 0 || files.toDouble() > 1e9)
+            return drop();
+        deliver(progressCode, files.toInt());
+        return;
+    }
     if (kind == u"event") {
         const QJsonValue code = report.value(u"code");
         if (code != QJsonValue(1) && code != QJsonValue(2))

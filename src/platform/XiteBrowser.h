@@ -24,16 +24,18 @@ class XitePage;
 class XiteRequestInterceptor;
 class XiteUrlSchemeHandler;
 
-/// The browser object of the embedded X3D browser: X_ITE in a web page of our own. A load request goes
-/// to the page; once X_ITE reports the world initialized, the page sends one description of the whole
-/// scene, and every scene access operation is then answered from it, synchronously. Listener events
-/// (0 initialized, 1 shut down, 2 connection error, 3 load failed) arrive later on the UI thread, never
-/// inside the call that caused them; event 0 comes only once the description is complete.
+/// The browser object of the embedded X3D browser: X_ITE in web pages of our own. Each load goes to a page
+/// of its own, beside the page of the world shown; once X_ITE reports the world initialized, the page sends
+/// one description of the whole scene, the new page takes the old one's place and every scene access
+/// operation is then answered from the description, synchronously. A load that fails or is cancelled
+/// drops its page: the world shown before stays, page, scene and all. Listener events (0 initialized,
+/// 1 shut down, 2 connection error, 3 load failed) arrive later on the UI thread, never inside the call
+/// that caused them; event 0 comes only once the description is complete.
 ///
-/// Reports from the page are untrusted (the world's scripts run there): a report that is malformed,
+/// Reports from the pages are untrusted (the world's scripts run there): a report that is malformed,
 /// answers an older request or comes when none is expected is dropped, and counted.
 ///
-/// Needs prepareWebEngine() before the QApplication, and a view that shows page() for X_ITE to run
+/// Needs prepareWebEngine() before the QApplication, and a view that shows the pages for X_ITE to run
 /// (X3DBrowserView); a hidden page gets no frames and never finishes a load.
 class XiteBrowser : public QObject, public Browser, public FieldValues
 {
@@ -58,8 +60,8 @@ public:
     /// The address of the last load request as the browser took it: an http(s) address unchanged, a
     /// local path as a file URL.
     QString currentUrl() const { return m_currentUrl; }
-    /// The scene of the world loaded last; null before the first load or after a failed one.
-    std::shared_ptr<XiteScene> scene() const { return m_scene; }
+    /// The scene of the world shown; null before the first world loaded.
+    std::shared_ptr<XiteScene> scene() const { return m_shown ? m_shown->scene : nullptr; }
     /// Milliseconds from the last completed load's request to X_ITE reporting the world initialized.
     qint64 lastLoadMs() const { return m_lastLoadMs; }
     /// Milliseconds from there until the scene's description was read: describing the scene in the
@@ -68,14 +70,20 @@ public:
     /// Reports of the page that were dropped as invalid or out of turn.
     int rejectedReports() const { return m_rejected; }
     /// Whether the page is up and has reported X_ITE ready.
-    bool isReady() const { return m_ready; }
+    bool isReady() const;
 
+    /// The page on top: the page of the load in progress, else the page of the world shown.
     QWebEnginePage* page() const;
-    /// Drops the page, and with it a renderer that stopped answering, and starts a fresh one; a load in
-    /// progress ends (event 3). The view follows through pageReplaced.
+    /// The page of the world shown while a load runs in another; null when there is none.
+    QWebEnginePage* pageBelow() const;
+    /// Drops the pages, and with them a renderer that stopped answering, and starts a fresh one; a load
+    /// in progress ends (event 3). The view follows through pageReplaced.
     void restart();
+    /// Gives up the load in progress, however stuck its page is: its page goes, the world shown before
+    /// stays, and no event comes of it.
+    void cancelLoad() override;
 
-    /// Hands a report to the browser as if the page had posted it (the bridge calls this).
+    /// Hands a report to the browser as if the page on top had posted it (its bridge calls this).
     void receive(const QString& message);
 
     /// Lets the world shown now reach `host` through the tool for the rest of the session; a reload shows
@@ -91,20 +99,45 @@ public:
     void requestValue(const NodeRef& node, const QString& fieldName, bool sinceLast, Answer answer) override;
 
 signals:
+    /// `page` is now the page on top; the one below it, if any, is pageBelow().
     void pageReplaced(QWebEnginePage* page);
+    /// `page` is about to be deleted.
+    void pageDropped(QWebEnginePage* page);
     /// A local world asked for material from `host`, which the user has not allowed for it.
     void webRefused(const QString& host);
-    /// Console output of the page and of the world's scripts.
-    void consoleMessage(const QString& message);
+    /// Console output of a page and of its world's scripts; `level` as QWebEnginePage's
+    /// JavaScriptConsoleMessageLevel (0 info, 1 warning, 2 error); `loading`: from the page of the load in
+    /// progress rather than of the world shown.
+    void consoleMessage(const QString& message, int level, bool loading);
 
 private:
+    /// One page of X_ITE with all it needs: a profile (and so a renderer) of its own, the handler that
+    /// serves it, the bridge it reports through with the secret of its reports, and the world it shows.
+    struct Page
+    {
+        QWebEngineProfile* profile = nullptr;
+        XiteUrlSchemeHandler* handler = nullptr;
+        XitePage* page = nullptr;
+        QWebChannel* channel = nullptr;
+        QPointer<XiteBridge> bridge; // the page could ask for its deletion
+        QString token;
+        bool ready = false;
+        bool dead = false;
+        int serial = 0; // of the load it is for
+        std::shared_ptr<XiteScene> scene;
+        std::shared_ptr<ExecutionContext> context;
+    };
+
     explicit XiteBrowser(QString webFolder);
-    void makePage();
-    void openPage();
-    void dropPage();
+    std::unique_ptr<Page> makePage();
+    void openPage(Page& page);
+    void dropPage(std::unique_ptr<Page>& page);
+    /// The load's page goes; the shown page stays, or the load's page becomes it when there is none.
+    void endLoadPage();
     void sendPendingLoad();
     void fail(const QString& reason);
-    void deliver(int code);
+    void deliver(int code, int detail = 0);
+    void receive(Page* from, const QString& message);
     void receiveValue(const QJsonObject& report);
 
     enum class State
@@ -117,21 +150,14 @@ private:
 
     QString m_webFolder;
     QString m_pageScript;
-    QWebEngineProfile* m_profile = nullptr;
-    XiteUrlSchemeHandler* m_handler = nullptr;
-    XiteRequestInterceptor* m_interceptor = nullptr;
-    XitePage* m_page = nullptr;
-    QWebChannel* m_channel = nullptr;
-    QPointer<XiteBridge> m_bridge; // the page could ask for its deletion
-    QString m_token;
-    bool m_ready = false;
-    bool m_pageDead = false;
+    std::unique_ptr<Page> m_shown;   // the world shown, or a page with none
+    std::unique_ptr<Page> m_loading; // the load in progress
 
-    State m_state = State::Idle;
+    State m_state = State::Idle; // of the latest load
     int m_serial = 0;
     bool m_pending = false;
     QString m_pageTarget;
-    QString m_worldFile; // the local world whose files the page may read
+    QString m_worldFile; // the local world whose files the loading page may read
     WebAccess m_webAccess;
     QString m_currentUrl;
     QString m_lastError;
@@ -150,8 +176,6 @@ private:
     ValueRequest m_valueRequest;
     int m_lastValueRequest = 0;
 
-    std::shared_ptr<XiteScene> m_scene;
-    std::shared_ptr<ExecutionContext> m_context;
     std::vector<X3DBrowserListener*> m_listeners;
 };
 

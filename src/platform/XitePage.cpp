@@ -32,25 +32,25 @@ bool XitePage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isM
 
 void XitePage::javaScriptAlert(const QUrl&, const QString& msg)
 {
-    emit consoleMessage(QStringLiteral("alert: ") + msg);
+    emit consoleMessage(QStringLiteral("alert: ") + msg, InfoMessageLevel);
 }
 
 bool XitePage::javaScriptConfirm(const QUrl&, const QString& msg)
 {
-    emit consoleMessage(QStringLiteral("confirm: ") + msg);
+    emit consoleMessage(QStringLiteral("confirm: ") + msg, InfoMessageLevel);
     return false;
 }
 
 bool XitePage::javaScriptPrompt(const QUrl&, const QString& msg, const QString&, QString*)
 {
-    emit consoleMessage(QStringLiteral("prompt: ") + msg);
+    emit consoleMessage(QStringLiteral("prompt: ") + msg, InfoMessageLevel);
     return false;
 }
 
-void XitePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int lineNumber,
-                                        const QString& sourceID)
+void XitePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                        int lineNumber, const QString& sourceID)
 {
-    emit consoleMessage(sourceID + u':' + QString::number(lineNumber) + u' ' + message);
+    emit consoleMessage(sourceID + u':' + QString::number(lineNumber) + u' ' + message, level);
 }
 
 } // namespace vendrel

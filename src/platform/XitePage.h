@@ -13,8 +13,8 @@ public:
     XitePage(QWebEngineProfile* profile, QObject* parent);
 
 signals:
-    /// Console output of the page and of the world's scripts.
-    void consoleMessage(const QString& message);
+    /// Console output of the page and of the world's scripts; `level` as JavaScriptConsoleMessageLevel.
+    void consoleMessage(const QString& message, int level);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

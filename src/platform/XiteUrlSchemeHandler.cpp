@@ -21,6 +21,7 @@ const QString filePrefix = QStringLiteral("/file/");
 const QString webPrefix = QStringLiteral("/web/");
 constexpr int webTimeoutMs = 30'000;
 constexpr qint64 maxWebBytes = 512LL * 1024 * 1024;
+constexpr qsizetype maxFailures = 1'000; // a world cannot fill the memory with failing fetches
 
 void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 {
@@ -56,8 +57,18 @@ void XiteUrlSchemeHandler::fetch(QWebEngineUrlRequestJob* job, const QUrl& web)
         if (received > maxWebBytes)
             reply->abort();
     });
-    connect(reply, &QNetworkReply::finished, this, [reply, guarded] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, guarded, web] {
         reply->deleteLater();
+        if (reply->error() != QNetworkReply::NoError) {
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            if (m_failures.size() < maxFailures)
+                m_failures.insert(
+                    web.toString(),
+                    status ? QStringLiteral("the server answered %1 %2")
+                                 .arg(status)
+                                 .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                           : reply->errorString());
+        }
         if (!guarded)
             return;
         if (reply->error() != QNetworkReply::NoError) {

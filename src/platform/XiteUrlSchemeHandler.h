@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QHash>
 #include <QString>
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
@@ -36,6 +37,9 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
+    /// Why the fetch of `web` failed, as the network or the server said; "" when it did not.
+    QString failureOf(const QUrl& web) const { return m_failures.value(web.toString()); }
+
 private:
     void fetch(QWebEngineUrlRequestJob* job, const QUrl& web);
 
@@ -43,6 +47,7 @@ private:
     const WebAccess& m_access;
     QNetworkAccessManager* m_network = nullptr;
     WorldFileGate m_gate;
+    QHash<QString, QString> m_failures; // web address -> why its fetch failed
 };
 
 } // namespace vendrel

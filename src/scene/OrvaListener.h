@@ -19,9 +19,16 @@ public:
             onWebRefused(host);
     }
 
+    void loadProgress(int files) override
+    {
+        if (onLoadProgress)
+            onLoadProgress(files);
+    }
+
     bool bWorldLoaded = false;
     bool bLoadFailed = false;
     std::function<void(const QString&)> onWebRefused;
+    std::function<void(int)> onLoadProgress;
 };
 
 } // namespace vendrel

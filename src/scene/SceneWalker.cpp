@@ -44,6 +44,8 @@ void SceneWalker::BuildSceneTree()
     BuildScope build(m_tree);
     m_tree.clear();
     m_timedOut = m_stoppedFull = false;
+    m_nodes = 0;
+    m_sinceProgress.start();
     const auto generation = m_tree.generation();
     m_events.processPendingEvents();
     if (m_tree.generation() != generation)
@@ -70,6 +72,10 @@ bool SceneWalker::mayGoOn()
 {
     if (m_timedOut || m_stoppedFull)
         return false;
+    if (m_progress && (++m_steps & 0xff) == 0 && m_sinceProgress.hasExpired(100)) {
+        m_progress(m_tree.count());
+        m_sinceProgress.start();
+    }
     if (m_deadline.hasExpired()) {
         m_timedOut = true;
         return false;
@@ -108,6 +114,7 @@ std::optional<SceneWalker::Frame> SceneWalker::enterNode(const NodeRef& node, in
     }
     Frame frame;
     frame.index = AddNodeItem(node, parentIndex, key);
+    ++m_nodes;
     frame.identity = node->identity();
     if (ancestors.contains(frame.identity))
         return std::nullopt; // its own ancestor: listed, but walking it again would never end

@@ -6,6 +6,7 @@
 #include "SceneTree.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
@@ -42,6 +43,12 @@ public:
     /// A walk started after this stops when `deadline` has passed; timedOut() then says so.
     void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
     bool timedOut() const { return m_timedOut; }
+    /// While a walk runs, `progress` hears the number of items about every tenth of a second; it must not
+    /// let events run.
+    void setProgress(std::function<void(int items)> progress) { m_progress = std::move(progress); }
+    const SceneTree& tree() const { return m_tree; }
+    /// The node items the last walk made.
+    int nodeCount() const { return m_nodes; }
 
     /// Adds `node` (null: nothing) as child n of the item `parentIndex`, with the key parentKey_n, then
     /// its fields and the nodes below them. Throws Failure only when the node's own item cannot be added.
@@ -101,6 +108,10 @@ private:
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     bool m_timedOut = false;
     bool m_stoppedFull = false;
+    int m_nodes = 0;
+    unsigned m_steps = 0; // of the walk, to look at the clock only now and then
+    std::function<void(int)> m_progress;
+    QElapsedTimer m_sinceProgress;
 };
 
 } // namespace vendrel

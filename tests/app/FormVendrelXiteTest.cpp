@@ -2,8 +2,16 @@
 
 #include "RecordingMessageBox.h"
 #include "WebEngineForTests.h"
+#include "persistence/ModuleINI.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteBrowser.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,6 +43,18 @@ protected:
     {
         form->findChild<QLineEdit*>("TextFileName")->setText(test::world(world));
         QTest::mouseClick(form->findChild<QWidget*>("CommandLoad"), Qt::LeftButton);
+    }
+
+    QString status() const { return form->statusBar()->currentMessage(); }
+    /// What must not change when a load does not bring its world.
+    QStringList state() const
+    {
+        QStringList seen = {form->windowTitle(), form->findChild<QLineEdit*>("TextFileName")->text(),
+                            ModuleINI().ReadINI(ModuleINI::settingsKeyFile, {}),
+                            QString::number(form->findChild<QWidget*>("CommandGo")->isEnabled())};
+        for (int item = 1; item <= form->tree().count(); ++item)
+            seen << form->tree().text(item) + (form->tree().checked(item) ? u" ticked" : u"");
+        return seen;
     }
 
     std::shared_ptr<XiteBrowser> browser;
@@ -79,4 +99,66 @@ TEST_F(FormVendrelXiteTest, TheDetailsShowTheLiveValueOfTheHighlightedField)
     const QString first = value();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !value().isEmpty() && value() != first; }, 5000));
     EXPECT_TRUE(details->toPlainText().contains(u"Type: SFFloat (9)\nAccess: outputOnly (2)\n"));
+}
+
+// A failed, stopped or stuck load leaves the world shown, its page, tree, ticks, address, settings and
+// script button as they were; the status line says what happened. "All" keeps the ticks of named items.
+TEST_F(FormVendrelXiteTest, ALoadThatBringsNoWorldLeavesTheShownWorldAsItWas)
+{
+    load("clock.x3dv");
+    EXPECT_TRUE(status().startsWith(u"Loaded clock.x3dv: 3 nodes, ")) << status().toStdString();
+    int ticked = 1;
+    while (ticked < form->tree().count() && form->tree().text(ticked) != u"Get_Clock_fraction_changed")
+        ++ticked;
+    form->tree().setChecked(ticked, true);
+    const QStringList before = state();
+    QWebEnginePage* const page = browser->page();
+
+    const struct
+    {
+        const char *world, *message, *status;
+        bool stop = false;
+    } rows[] = {
+        {"missing.wrl", "Couldn't find the file", "Couldn't load missing.wrl"},
+        {"notaworld.x3d", "notaworld.x3d is not a world X_ITE can read", "Couldn't load notaworld.x3d"},
+        {"vrml1.wrl", "Couldn't load", "Couldn't load vrml1.wrl"},
+        {"wedge.x3dv", "", "Stopped loading wedge.x3dv", true}, // its script never returns
+    };
+    for (const auto& row : rows) {
+        messages.messages.clear();
+        if (row.stop) {
+            QTimer::singleShot(1500, form.get(), [this] {
+                EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+                form->findChild<QAction*>("FileStop")->trigger();
+            });
+        }
+        load(row.world);
+        const QString said = messages.messages.join(u'|');
+        EXPECT_TRUE(*row.message ? said.contains(QString::fromLatin1(row.message)) : said.isEmpty())
+            << row.world << ": " << said.toStdString();
+        EXPECT_EQ(status(), QString::fromLatin1(row.status));
+        EXPECT_EQ(state(), before) << row.world;
+        EXPECT_TRUE(browser->page() == page && form->findChild<X3DBrowserView*>()->page() == page)
+            << row.world;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << row.world;
+    }
+
+    QTest::mouseClick(form->findChild<QCheckBox*>("CheckAll"), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_LT(form->tree().count(), before.size() - 4);
+    EXPECT_TRUE(state().contains(u"Get_Clock_fraction_changed ticked"));
+}
+
+// A world file dropped on the window loads as if typed and "Go" pressed.
+TEST_F(FormVendrelXiteTest, ADroppedWorldFileLoads)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(test::world("vrml97.wrl"))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(form.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(form.get(), &drop);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return status().startsWith(u"Loaded vrml97.wrl: "); }, 30000));
+    EXPECT_EQ(form->tree().text(2), u"Script S");
+    EXPECT_EQ(form->windowTitle(), u"vrml97.wrl - X3D Vendrel");
 }

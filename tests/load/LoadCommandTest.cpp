@@ -66,6 +66,7 @@ TEST(LoadCommand, EachWayALoadEnds)
         Outcome outcome;
         QStringList messages;
         const char *remembered, *shown; // shown: the first node, "" for none
+        const char* status;             // how the status line begins at the end
     };
     using enum Outcome;
     const auto load = [](const char* address, Outcome outcome) {
@@ -77,7 +78,7 @@ TEST(LoadCommand, EachWayALoadEnds)
         rig.browser->fire(3);
     };
     const auto stop = [](Rig& rig) {
-        rig.command->abandon();
+        rig.command->stop();
     };
     const auto leave = [](Rig& rig) {
         rig.command.reset();
@@ -86,16 +87,16 @@ TEST(LoadCommand, EachWayALoadEnds)
     const QString refused = "Couldn't load refused\nNot an address";
     const char *t1 = "Transform T1", *clock = "TimeSensor Clock";
     const Case cases[] = {
-        {"", "clock.wrl", {}, Loaded, {}, "clock.wrl", clock},
-        {"t1.wrl", "clock.wrl", {}, Loaded, {}, "clock.wrl", clock},
-        {"", "missing.wrl", {}, Failed, {missing}, "missing.wrl", ""},
-        {"t1.wrl", "missing.wrl", {}, Failed, {missing}, "missing.wrl", t1},
-        {"t1.wrl", "refused", {}, Failed, {refused}, "t1.wrl", t1},
-        {"t1.wrl", "slow.wrl", fail, Failed, {"Couldn't load slow.wrl"}, "slow.wrl", t1},
-        {"", "slow.wrl", load("clock.wrl", Loaded), Loaded, {}, "clock.wrl", clock},
-        {"", "slow.wrl", load("missing.wrl", Failed), Superseded, {missing}, "missing.wrl", ""},
-        {"t1.wrl", "slow.wrl", stop, Abandoned, {}, "slow.wrl", t1},
-        {"", "slow.wrl", leave, Abandoned, {}, "", ""},
+        {"", "clock.wrl", {}, Loaded, {}, "clock.wrl", clock, "Loaded clock.wrl: 1 nodes, 5 items in "},
+        {"t1.wrl", "clock.wrl", {}, Loaded, {}, "clock.wrl", clock, "Loaded clock.wrl: 1 nodes, "},
+        {"", "missing.wrl", {}, Failed, {missing}, "", "", "Couldn't load missing.wrl"},
+        {"t1.wrl", "missing.wrl", {}, Failed, {missing}, "t1.wrl", t1, "Couldn't load missing.wrl"},
+        {"t1.wrl", "refused", {}, Failed, {refused}, "t1.wrl", t1, "Couldn't load refused"},
+        {"t1.wrl", "slow.wrl", fail, Failed, {"Couldn't load slow.wrl"}, "t1.wrl", t1, "Couldn't load slow"},
+        {"", "slow.wrl", load("clock.wrl", Loaded), Loaded, {}, "clock.wrl", clock, "Loaded clock.wrl"},
+        {"", "slow.wrl", load("missing.wrl", Failed), Superseded, {missing}, "", "", "Couldn't load missing"},
+        {"t1.wrl", "slow.wrl", stop, Abandoned, {}, "t1.wrl", t1, "Stopped loading slow.wrl"},
+        {"", "slow.wrl", leave, Abandoned, {}, "", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.earlier) + " then " + c.address);
@@ -106,7 +107,8 @@ TEST(LoadCommand, EachWayALoadEnds)
         int calls = 0;
         if (c.meanwhile)
             rig.meanwhile = [&] {
-                EXPECT_TRUE(rig.command->isLoading() && !rig.controls.script);
+                EXPECT_TRUE(rig.command->isLoading() && rig.controls.loading);
+                EXPECT_EQ(rig.controls.script, bool(*c.earlier)) << "the world shown stays usable";
                 rig.browser->setStalled(false);
                 calls = rig.controls.calls;
                 c.meanwhile(rig);
@@ -124,6 +126,8 @@ TEST(LoadCommand, EachWayALoadEnds)
         EXPECT_EQ(test::dumpTree(rig.tree).value(1), *c.shown ? QString("Root_0 ") + c.shown : QString());
         EXPECT_EQ(rig.controls.script, bool(*c.shown));
         EXPECT_EQ(rig.controls.menus, bool(*c.shown));
+        EXPECT_TRUE(rig.controls.status.startsWith(c.status)) << rig.controls.status.toStdString();
+        EXPECT_FALSE(rig.controls.loading);
         EXPECT_EQ(command->load("t1.wrl"), Loaded) << "the next load is on its own";
     }
 }

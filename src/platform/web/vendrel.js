@@ -19,6 +19,8 @@ const NativeMap = Map;
 const mapGet = Map.prototype.get;
 const mapSet = Map.prototype.set;
 const now = Date.now;
+const setInterval = window.setInterval.bind(window);
+const clearInterval = window.clearInterval.bind(window);
 const toText = String;
 const toNumber = Number;
 const slice = String.prototype.slice;
@@ -323,7 +325,18 @@ function load(serial, url) {
    let initialized = false;
    let failed = false;
    const keys = {};
+   // X_ITE counts the files it still waits for; the application hears of each change.
+   let files = -1;
+   const progress = setInterval(function () {
+      let count = -1;
+      try { count = browser._loadCount.getValue(); } catch (e) { }
+      if (typeof count === "number" && count >= 0 && count !== files) {
+         files = count;
+         post({ __proto__: null, serial: serial, kind: "progress", files: count });
+      }
+   }, 200);
    function done() {
+      clearInterval(progress);
       browser.removeBrowserCallback(keys, events.INITIALIZED_EVENT);
       browser.removeBrowserCallback(keys, events.INITIALIZED_ERROR);
       browser.removeBrowserCallback(keys, events.CONNECTION_ERROR);
