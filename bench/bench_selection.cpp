@@ -109,7 +109,8 @@ void BM_SaveAndLoadSelections(benchmark::State& state)
         SelectionsFile::FileSaveSel_Click(tree, ini, dialog, QStringLiteral("world.wrl"));
         DeselectAll(tree);
         loaded = SelectionsFile::LoadSelections_Click(tree, ini, dialog, events, messages,
-                                                      QStringLiteral("world.wrl"));
+                                                      QStringLiteral("world.wrl"))
+                     .items;
     }
     state.counters["items"] = tree.count();
     state.counters["ticks"] = loaded;

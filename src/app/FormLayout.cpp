@@ -23,7 +23,7 @@ void FormLayout::resize(float W, float H)
     treeView1.height = atLeastZero(sivra1.height - commandGo.height - 250);
     commandGo.top = treeView1.top + treeView1.height + 40;
     checkAll.top = commandGo.top;
-    commandGo.left = W / 2 - commandGo.width / 2;
+    commandGo.left = std::max(W / 2 - commandGo.width / 2, checkAll.left + checkAll.width + 120);
 }
 
 void FormLayout::mouseDown(float y)
@@ -36,8 +36,18 @@ void FormLayout::mouseDown(float y)
 
 void FormLayout::mouseMove(float y, float H)
 {
-    if (!m_dragging)
-        return;
+    if (m_dragging)
+        moveBoundary(y, H);
+}
+
+void FormLayout::placeBoundary(float viewHeight, float H)
+{
+    m_gap = treeView1.top - sivra1.bottom();
+    moveBoundary(sivra1.top + viewHeight, H);
+}
+
+void FormLayout::moveBoundary(float y, float H)
+{
     // The tree's lower edge stays put; the boundary may travel from the browser view's top down to
     // where the tree has no height left.
     const float treeBottom = H - commandGo.height - 700;

@@ -15,7 +15,8 @@ struct TwipRect
 };
 
 /// The main window's layout and the splitter strip between browser view and tree, in twips and free of
-/// widgets. `resize` lays everything out for a window of W x H and puts the split back in the middle;
+/// widgets. `resize` lays everything out for a window of W x H and puts the split back in the middle
+/// ("Create SAI JavaScript" is centred, but never over "All");
 /// a press in the strip, moves and a release drag the boundary. No width or height goes below zero: a
 /// window too small for the controls holds them at zero, and a drag stops where the browser view or the
 /// tree would vanish.
@@ -36,6 +37,9 @@ public:
     /// Moves the boundary to `y` while a drag is on; `H` is the window's current height.
     void mouseMove(float y, float H);
     void mouseUp() { m_dragging = false; }
+    /// Puts the boundary where the browser view is `viewHeight` high, within the limits of a drag, in a
+    /// window `H` high: a boundary kept from an earlier run comes back.
+    void placeBoundary(float viewHeight, float H);
 
     bool dragging() const { return m_dragging; }
     float gap() const { return m_gap; }
@@ -43,6 +47,8 @@ public:
     bool inStrip(float y) const { return y > sivra1.bottom() && y < treeView1.top; }
 
 private:
+    void moveBoundary(float y, float H);
+
     bool m_dragging = false;
     float m_gap = 0;
 };

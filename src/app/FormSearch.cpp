@@ -1,5 +1,6 @@
 #include "FormSearch.h"
 
+#include "FontFit.h"
 #include "FormControls.h"
 #include "selection/TreeSearch.h"
 
@@ -15,7 +16,6 @@ FormSearch::FormSearch(TreeSearch& search, QWidget* parent) : QDialog(parent), m
 {
     setObjectName(QStringLiteral("FormSearch"));
     setWindowTitle(QStringLiteral("Search"));
-    setFixedSize(sizeFromTwips(4680, 2085));
 
     m_label1 = makeControl<QLabel>(this, "Label1", QStringLiteral("Search for:"), {120, 240, 855, 195});
     m_textSearch =
@@ -29,6 +29,7 @@ FormSearch::FormSearch(TreeSearch& search, QWidget* parent) : QDialog(parent), m
     m_checkKeepOpen =
         makeControl<QCheckBox>(this, "CheckKeepOpen", QStringLiteral("Keep Open"), {240, 1200, 1695, 255});
 
+    fitToFont(this, sizeFromTwips(4680, 2085));
     setDefaultAndTabOrder(m_commandFindNext, {m_textSearch, m_checkExactMatch, m_checkIgnoreCase,
                                               m_commandFindNext, m_checkKeepOpen});
 

@@ -1,5 +1,6 @@
 #include "FormSelect.h"
 
+#include "FontFit.h"
 #include "FormControls.h"
 #include "selection/SelectionCommands.h"
 
@@ -15,7 +16,6 @@ FormSelect::FormSelect(SceneTree& tree, QString& lastSelectText, QWidget* parent
 {
     setObjectName(QStringLiteral("FormSelect"));
     setWindowTitle(QStringLiteral("Select"));
-    setFixedSize(sizeFromTwips(4680, 2085));
 
     m_label1 = makeControl<QLabel>(this, "Label1", QStringLiteral("Search for:"), {120, 240, 855, 195});
     m_textSearch = makeControl<QLineEdit>(this, "TextSearch", m_lastSelectText, {1260, 240, 3135, 285});
@@ -32,6 +32,7 @@ FormSelect::FormSelect(SceneTree& tree, QString& lastSelectText, QWidget* parent
     m_checkSelectOn =
         makeControl<QCheckBox>(this, "CheckSelectOn", QStringLiteral("On"), {1980, 720, 615, 255});
 
+    fitToFont(this, sizeFromTwips(4680, 2085));
     setDefaultAndTabOrder(m_commandSelect,
                           {m_textSearch, m_checkExactMatch, m_checkIgnoreCase, m_commandSelect,
                            m_checkSelectSet, m_checkSelectGet, m_checkSelectOn});
@@ -52,8 +53,10 @@ MatchOptions FormSelect::options() const
 void FormSelect::CommandSelect_Click()
 {
     m_lastSelectText = m_textSearch->text();
-    SelectEm(m_tree, m_lastSelectText, m_checkSelectSet->isChecked() ? 1 : 0,
-             m_checkSelectGet->isChecked() ? 1 : 0, m_checkSelectOn->isChecked() ? 1 : 0, options());
+    const int count =
+        SelectEm(m_tree, m_lastSelectText, m_checkSelectSet->isChecked() ? 1 : 0,
+                 m_checkSelectGet->isChecked() ? 1 : 0, m_checkSelectOn->isChecked() ? 1 : 0, options());
+    emit ticked(count, m_lastSelectText);
 }
 
 } // namespace vendrel

@@ -31,6 +31,10 @@ public:
     void CommandSelect_Click();
     MatchOptions options() const;
 
+signals:
+    /// A Select ticked the `count` items that match `name` (some may have been ticked before).
+    void ticked(int count, const QString& name);
+
 private:
     SceneTree& m_tree;
     QString& m_lastSelectText;

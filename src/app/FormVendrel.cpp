@@ -2,6 +2,7 @@
 
 #include "ConsoleDock.h"
 #include "DetailsDock.h"
+#include "FontFit.h"
 #include "FormControls.h"
 #include "FormSearch.h"
 #include "FormSelect.h"
@@ -51,6 +52,12 @@ namespace vendrel {
 
 namespace {
 
+/// "1 item", "2 items", "1,024 items": `what` in the singular.
+QString counted(qsizetype count, QStringView what)
+{
+    return QLocale(QLocale::English).toString(count) % u' ' % what % (count == 1 ? u"" : u"s");
+}
+
 /// The example world, beside the program once installed or in the source tree; "" when neither has it.
 QString exampleWorld()
 {
@@ -85,6 +92,8 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
     m_orva.browser = std::move(platform.browser);
 
     m_search = std::make_unique<TreeSearch>(m_tree, *m_eventPump);
+    m_search->setNoMatchListener(
+        [this](const QString& text) { statusBar()->showMessage(u"No more matches for " % text); });
     m_walker = std::make_unique<SceneWalker>(m_tree, m_orva, *m_messageBox, *m_eventPump, [this] {
         switch (m_checkAll->checkState()) {
         case Qt::Checked:
@@ -106,6 +115,18 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
     makeMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addPermanentWidget(m_console->badge());
+    m_showUnmatched = new QPushButton(QStringLiteral("Show unmatched"), statusBar());
+    m_showUnmatched->setObjectName(QStringLiteral("ShowUnmatched"));
+    m_showUnmatched->setToolTip(QStringLiteral("The texts of the selections file that ticked no item"));
+    m_showUnmatched->setFlat(true);
+    m_showUnmatched->hide();
+    statusBar()->addPermanentWidget(m_showUnmatched);
+    connect(m_showUnmatched, &QPushButton::clicked, this, &FormVendrel::showUnmatched);
+    // The button belongs to the message of the load: another message hides it.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message != m_unmatchedMessage)
+            m_showUnmatched->hide();
+    });
     // The menus, the status line and the details area come on top of the window's own size: the world
     // view keeps all of its room.
     const int detailsWidth =
@@ -148,6 +169,13 @@ void FormVendrel::makeControls(QWidget* browserView)
     m_commandBrowse->setToolTip(QStringLiteral("Choose a world file"));
     m_commandLoad->setToolTip(QStringLiteral("Load the world (Enter)"));
     m_commandGo->setToolTip(QStringLiteral("Write the script of the ticked items"));
+    // A larger font widens the buttons and the box; the layout places the controls by these widths.
+    for (const auto& [place, control] :
+         {std::pair<TwipRect*, QWidget*>{&m_layout.commandBrowse, m_commandBrowse},
+          {&m_layout.commandLoad, m_commandLoad},
+          {&m_layout.checkAll, m_checkAll},
+          {&m_layout.commandGo, m_commandGo}})
+        place->width = std::max(place->width, toTwips(neededSize(control).width()));
 
     m_sivra1 = browserView ? browserView : new QWidget;
     m_sivra1->setParent(m_surface);
@@ -212,14 +240,14 @@ QAction* FormVendrel::addMenuAction(QMenu* menu, const char* name, const QString
 
 void FormVendrel::makeMenus()
 {
-    // No access keys: the captions carry no "&".
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    // Access keys: Alt+letter opens a menu, and F10 the first one.
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
-    addMenuAction(fileMenu, "FileOpen", QStringLiteral("Open"), {}, [this] { CommandBrowse_Click(); });
-    m_stop = addMenuAction(fileMenu, "FileStop", QStringLiteral("Stop"), QKeySequence(Qt::Key_Escape),
+    addMenuAction(fileMenu, "FileOpen", QStringLiteral("&Open"), {}, [this] { CommandBrowse_Click(); });
+    m_stop = addMenuAction(fileMenu, "FileStop", QStringLiteral("S&top"), QKeySequence(Qt::Key_Escape),
                            [this] { Stop_Click(); });
     m_stop->setEnabled(false);
-    QMenu* recent = fileMenu->addMenu(QStringLiteral("Recent Worlds"));
+    QMenu* recent = fileMenu->addMenu(QStringLiteral("&Recent Worlds"));
     recent->setObjectName(QStringLiteral("RecentWorlds"));
     connect(recent, &QMenu::aboutToShow, this, [this, recent] {
         recent->clear();
@@ -238,39 +266,39 @@ void FormVendrel::makeMenus()
             addMenuAction(menu, name, caption, QKeySequence(Qt::CTRL | key), command);
     };
     worldEntry(WorldMenuEntry::LoadSelections, fileMenu, "LoadSelections",
-               QStringLiteral("Load Selections..."), Qt::Key_L, [this] { LoadSelections_Click(); });
-    worldEntry(WorldMenuEntry::FileSaveSel, fileMenu, "FileSaveSel", QStringLiteral("Save Selections..."),
+               QStringLiteral("&Load Selections..."), Qt::Key_L, [this] { LoadSelections_Click(); });
+    worldEntry(WorldMenuEntry::FileSaveSel, fileMenu, "FileSaveSel", QStringLiteral("&Save Selections..."),
                Qt::Key_S, [this] { FileSaveSel_Click(); });
     // Remembered in the settings: whether "Create SAI JavaScript" also writes the host library.
-    m_alsoWriteHost = addMenuAction(fileMenu, "AlsoWriteHost", QStringLiteral("Also write vendrel-host.js"),
+    m_alsoWriteHost = addMenuAction(fileMenu, "AlsoWriteHost", QStringLiteral("Also &write vendrel-host.js"),
                                     {}, [this] { AlsoWriteHost_Click(); });
     m_alsoWriteHost->setCheckable(true);
     fileMenu->addSeparator();
     QAction* quit =
-        addMenuAction(fileMenu, "FileQuit", QStringLiteral("Quit"), QKeySequence::Quit, [this] { close(); });
+        addMenuAction(fileMenu, "FileQuit", QStringLiteral("&Quit"), QKeySequence::Quit, [this] { close(); });
     quit->setMenuRole(QAction::QuitRole);
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit"));
-    worldEntry(WorldMenuEntry::FindName, edit, "FindName", QStringLiteral("Find by name"), Qt::Key_F,
+    worldEntry(WorldMenuEntry::FindName, edit, "FindName", QStringLiteral("&Find by name"), Qt::Key_F,
                [this] { FindName_Click(); });
-    worldEntry(WorldMenuEntry::SelectAllSet, edit, "SelectAllSet", QStringLiteral("Select All Set"),
-               Qt::Key_A, [this] { SelectAllSet(m_tree); });
-    addMenuAction(edit, "SelectByName", QStringLiteral("Select by name"), QKeySequence(Qt::CTRL | Qt::Key_N),
+    worldEntry(WorldMenuEntry::SelectAllSet, edit, "SelectAllSet", QStringLiteral("Select All &Set"),
+               Qt::Key_A, [this] { tellTicked(SelectAllSet(m_tree), setPrefix % u" item"); });
+    addMenuAction(edit, "SelectByName", QStringLiteral("Select by &name"), QKeySequence(Qt::CTRL | Qt::Key_N),
                   [this] { SelectByName_Click(); });
-    worldEntry(WorldMenuEntry::SelectAllGet, edit, "SelectAllGet", QStringLiteral("Select All Get"),
-               Qt::Key_G, [this] { SelectAllGet(m_tree); });
-    worldEntry(WorldMenuEntry::SelectAllOn, edit, "SelectAllOn", QStringLiteral("Select All On"), Qt::Key_O,
-               [this] { SelectAllOn(m_tree); });
-    worldEntry(WorldMenuEntry::DeselectAll, edit, "DeselectAll", QStringLiteral("Deselect All"), Qt::Key_X,
-               [this] { DeselectAll(m_tree); });
-    m_checkScript = addMenuAction(edit, "CheckScript", QStringLiteral("Check Script"), {},
+    worldEntry(WorldMenuEntry::SelectAllGet, edit, "SelectAllGet", QStringLiteral("Select All &Get"),
+               Qt::Key_G, [this] { tellTicked(SelectAllGet(m_tree), getPrefix % u" item"); });
+    worldEntry(WorldMenuEntry::SelectAllOn, edit, "SelectAllOn", QStringLiteral("Select All &On"), Qt::Key_O,
+               [this] { tellTicked(SelectAllOn(m_tree), onPrefix % u" item"); });
+    worldEntry(WorldMenuEntry::DeselectAll, edit, "DeselectAll", QStringLiteral("&Deselect All"), Qt::Key_X,
+               [this] { statusBar()->showMessage(u"Unticked " % counted(DeselectAll(m_tree), u"item")); });
+    m_checkScript = addMenuAction(edit, "CheckScript", QStringLiteral("&Check Script"), {},
                                   [this] { CheckScript_Click(); });
     m_checkScript->setEnabled(false);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View"));
-    QAction* types = view->addAction(QStringLiteral("Field Types"));
+    QAction* types = view->addAction(QStringLiteral("Field &Types"));
     types->setObjectName(QStringLiteral("ViewFieldTypes"));
     types->setCheckable(true);
     types->setChecked(true);
@@ -278,18 +306,28 @@ void FormVendrel::makeMenus()
             [this](bool shown) { m_treeView1->setColumnHidden(SceneTreeModel::typeColumn, !shown); });
     QAction* findings = m_findingsDock->toggleViewAction();
     findings->setObjectName(QStringLiteral("ViewScriptCheck"));
+    findings->setText(QStringLiteral("Script &Check"));
     view->addAction(findings);
     QAction* details = m_details->toggleViewAction();
     details->setObjectName(QStringLiteral("ViewDetails"));
+    details->setText(QStringLiteral("&Details"));
     view->addAction(details);
     QAction* console = m_console->toggleViewAction();
     console->setObjectName(QStringLiteral("ViewConsole"));
+    console->setText(QStringLiteral("C&onsole"));
     view->addAction(console);
 
     // A top-level entry of the menu bar that acts when clicked.
-    QAction* about = menuBar()->addAction(QStringLiteral("About"));
+    QAction* about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("About"));
     connect(about, &QAction::triggered, this, &FormVendrel::About_Click);
+
+    QAction* menus = new QAction(this);
+    menus->setObjectName(QStringLiteral("OpenMenus"));
+    menus->setShortcut(Qt::Key_F10);
+    addAction(menus);
+    connect(menus, &QAction::triggered, this,
+            [this, fileMenu] { menuBar()->setActiveAction(fileMenu->menuAction()); });
 }
 
 void FormVendrel::setEnabled(WorldMenuEntry entry, bool enabled)
@@ -372,10 +410,35 @@ void FormVendrel::Form_Load()
     m_alsoWriteHost->setChecked(m_ini.ReadINI(ModuleINI::settingsKeyWithHost, QString()) == u"1");
     m_textFileName->setText(m_load->lastAddress());
     m_load->attach();
+    restorePlace();
+}
+
+void FormVendrel::restorePlace()
+{
+    const QByteArray geometry = m_ini.ReadINI(ModuleINI::settingsKeyGeometry, QString()).toLatin1();
+    if (geometry.isEmpty() || !restoreGeometry(QByteArray::fromBase64(geometry)))
+        return; // the first start: the initial size
+    const QStringList split = m_ini.ReadINI(ModuleINI::settingsKeySplit, QString()).split(u' ');
+    bool heightRead = false, viewRead = false;
+    const float height = split.value(0).toFloat(&heightRead), view = split.value(1).toFloat(&viewRead);
+    if (heightRead && viewRead && split.size() == 2)
+        m_keptSplit = {height, view};
+    Form_Resize();
+}
+
+void FormVendrel::keepPlace()
+{
+    if (std::exchange(m_placeKept, true))
+        return;
+    // Not keeping the place costs only the convenience: the window closes anyway.
+    m_ini.WriteINI(ModuleINI::settingsKeyGeometry, QString::fromLatin1(saveGeometry().toBase64()));
+    m_ini.WriteINI(ModuleINI::settingsKeySplit,
+                   QString::number(clientHeight()) % u' ' % QString::number(m_layout.sivra1.height));
 }
 
 void FormVendrel::Form_Unload()
 {
+    keepPlace();
     // The dialogs have no owner window: they would outlive this one.
     if (m_formSearch)
         m_formSearch->close();
@@ -491,13 +554,43 @@ void FormVendrel::CheckAll_Click()
 
 void FormVendrel::FileSaveSel_Click()
 {
-    SelectionsFile::FileSaveSel_Click(m_tree, m_ini, *m_fileDialog, m_textFileName->text());
+    QString error;
+    const SelectionsFile::Result saved =
+        SelectionsFile::FileSaveSel_Click(m_tree, m_ini, *m_fileDialog, m_textFileName->text(), &error);
+    if (saved.done)
+        statusBar()->showMessage(u"Saved " % counted(saved.items, u"selection") % u" to " % saved.fileName);
+    else if (!error.isEmpty())
+        m_messageBox->warn(error);
 }
 
 void FormVendrel::LoadSelections_Click()
 {
-    SelectionsFile::LoadSelections_Click(m_tree, m_ini, *m_fileDialog, *m_eventPump, *m_messageBox,
-                                         m_textFileName->text());
+    const SelectionsFile::Result loaded = SelectionsFile::LoadSelections_Click(
+        m_tree, m_ini, *m_fileDialog, *m_eventPump, *m_messageBox, m_textFileName->text());
+    if (!loaded.done)
+        return;
+    m_unmatched = loaded.unmatched;
+    m_unmatchedFile = loaded.fileName;
+    m_unmatchedMessage = u"Loaded " % loaded.fileName % u": " % counted(loaded.items, u"item") %
+                         u" ticked, " % counted(int(loaded.unmatched.size()), u"text") % u" matched nothing";
+    statusBar()->showMessage(m_unmatchedMessage);
+    m_showUnmatched->setVisible(!m_unmatched.isEmpty());
+}
+
+void FormVendrel::showUnmatched()
+{
+    // A file of another world may miss thousands: the box shows the first ones.
+    constexpr qsizetype shown = 40;
+    QString text = m_unmatchedFile % u" holds texts that ticked no item:\n" %
+                   QStringList(m_unmatched.mid(0, shown)).join(u'\n');
+    if (m_unmatched.size() > shown)
+        text += u"\n... and " % QLocale(QLocale::English).toString(m_unmatched.size() - shown) % u" more";
+    m_messageBox->show(text);
+}
+
+void FormVendrel::tellTicked(int count, const QString& what)
+{
+    statusBar()->showMessage(u"Ticked " % counted(count, what));
 }
 
 void FormVendrel::FindName_Click()
@@ -507,7 +600,13 @@ void FormVendrel::FindName_Click()
 
 void FormVendrel::SelectByName_Click()
 {
-    FormSelect::showDialog(m_formSelect, m_tree, m_lastSelectText);
+    const bool opening = !m_formSelect;
+    FormSelect* dialog = FormSelect::showDialog(m_formSelect, m_tree, m_lastSelectText);
+    if (opening) {
+        connect(dialog, &FormSelect::ticked, this, [this](int count, const QString& name) {
+            statusBar()->showMessage(u"Ticked " % counted(count, u"item") % u" matching " % name);
+        });
+    }
 }
 
 void FormVendrel::About_Click()
@@ -529,6 +628,8 @@ float FormVendrel::clientHeight() const
 void FormVendrel::Form_Resize()
 {
     m_layout.resize(clientWidth(), clientHeight());
+    if (m_keptSplit && m_keptSplit->first == clientHeight())
+        m_layout.placeBoundary(m_keptSplit->second, clientHeight());
     applyLayout();
 }
 
@@ -564,6 +665,8 @@ bool FormVendrel::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::MouseButtonPress:
         m_layout.mouseDown(pointerY());
+        if (m_layout.dragging())
+            m_keptSplit.reset(); // the user's boundary from now on
         updateCursor(pointerY());
         break;
     case QEvent::MouseMove:

@@ -9,11 +9,14 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QAction;
 class QCheckBox;
@@ -112,6 +115,12 @@ private:
     void makeDetails();
     void applyLayout();
     void updateCursor(float y);
+    /// The window's geometry and boundary as the last run left them, once the settings are readable.
+    void restorePlace();
+    void keepPlace();
+    /// Tells in the status line how many items a bulk command ticked or unticked.
+    void tellTicked(int count, const QString& what);
+    void showUnmatched();
     void setEnabled(WorldMenuEntry entry, bool enabled) override;
     void setScriptEnabled(bool enabled) override;
     void showStatus(const QString& text) override;
@@ -127,6 +136,13 @@ private:
     ModuleINI m_ini;
     FormLayout m_layout;
     QString m_lastSelectText;
+    /// The surface height and view height of the last run: the boundary comes back while the window
+    /// has that height, until the user drags it.
+    std::optional<std::pair<float, float>> m_keptSplit;
+    bool m_placeKept = false;
+    QStringList m_unmatched; // the texts of the last selections load that ticked nothing
+    QString m_unmatchedFile;
+    QString m_unmatchedMessage;
 
     std::unique_ptr<FileDialog> m_ownFileDialog;
     std::unique_ptr<MessageBox> m_ownMessageBox;
@@ -155,6 +171,7 @@ private:
     QTreeView* m_treeView1 = nullptr;
     QCheckBox* m_checkAll = nullptr;
     QPushButton* m_commandGo = nullptr;
+    QPushButton* m_showUnmatched = nullptr;
     QAction* m_alsoWriteHost = nullptr;
     QAction* m_checkScript = nullptr;
     QDockWidget* m_findingsDock = nullptr;

@@ -25,12 +25,20 @@ namespace vendrel {
 class ModuleINI
 {
 public:
-    /// The program's settings: file, section, and its keys (the address loaded last, the host library tick).
+    /// The program's settings: file, section, and its keys (the address loaded last, the host library tick,
+    /// the folders and the window's place).
     static inline const QString settingsFile = QStringLiteral("X3DVendrel");
     static inline const QString settingsSection = QStringLiteral("settings");
     static inline const QString settingsKeyFile = QStringLiteral("file");
     /// "1" when the window writes vendrel-host.js beside every script it writes.
     static inline const QString settingsKeyWithHost = QStringLiteral("withhost");
+    /// The folders the last script was saved in and the last selections file was saved in or loaded from.
+    static inline const QString settingsKeyScriptFolder = QStringLiteral("scriptfolder");
+    static inline const QString settingsKeySelectionsFolder = QStringLiteral("selectionsfolder");
+    /// The main window's geometry at close (QWidget::saveGeometry, base64) and its boundary between view
+    /// and tree: "<height of the window's surface> <height of the view>", in twips.
+    static inline const QString settingsKeyGeometry = QStringLiteral("geometry");
+    static inline const QString settingsKeySplit = QStringLiteral("split");
 
     using Entries = std::vector<std::pair<QString, QString>>;
 

@@ -23,14 +23,16 @@ QString SelectionsFile::defaultFileName(const QString& address)
     return FileNames::StripExtension(address) + defaultExtension;
 }
 
-bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
-                                       const QString& address, QString* error)
+SelectionsFile::Result SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
+                                                         const QString& address, QString* error)
 {
+    Result result;
     try {
         const auto chosen = dialog.showSave(
             FileDialogRequest::make(saveFilter, defaultExtension, defaultFileName(address), saveFlags));
         if (!chosen)
-            return false;
+            return result;
+        result.fileName = *chosen;
 
         SettingsTargetGuard target(ini, QFileInfo(*chosen).absoluteFilePath(), section);
         ModuleINI::Entries entries;
@@ -41,37 +43,40 @@ bool SelectionsFile::FileSaveSel_Click(SceneTree& tree, ModuleINI& ini, FileDial
         }
         // One write for the whole section: a section of many entries is not rewritten once per entry.
         QString reason;
-        if (ini.ReplaceSection(entries, &reason))
-            return true;
-        if (error)
+        result.done = ini.ReplaceSection(entries, &reason);
+        result.items = int(entries.size());
+        if (!result.done && error)
             *error = u"Couldn't save the selections to " % *chosen % u": " % reason;
-        return false;
     } catch (const std::exception&) {
-        return false;
+        result.done = false;
     }
+    return result;
 }
 
-int SelectionsFile::LoadSelections_Click(SceneTree& tree, ModuleINI& ini, FileDialog& dialog,
-                                         EventPump& events, MessageBox& messages, const QString& address)
+SelectionsFile::Result SelectionsFile::LoadSelections_Click(SceneTree& tree, ModuleINI& ini,
+                                                            FileDialog& dialog, EventPump& events,
+                                                            MessageBox& messages, const QString& address)
 {
     try {
         const auto chosen =
             dialog.showOpen(FileDialogRequest::make(openFilter, defaultExtension, defaultFileName(address)));
         if (!chosen)
-            return -1;
+            return {};
         QString error;
-        const int ticked = LoadSelectionsFrom(tree, ini, events, *chosen, &error);
+        Result result = LoadSelectionsFrom(tree, ini, events, *chosen, &error);
         if (!error.isEmpty())
-            messages.show(error);
-        return ticked;
+            messages.warn(error);
+        return result;
     } catch (const std::exception&) {
-        return -1;
+        return {};
     }
 }
 
-int SelectionsFile::LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events,
-                                       const QString& fileName, QString* error)
+SelectionsFile::Result SelectionsFile::LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPump& events,
+                                                          const QString& fileName, QString* error)
 {
+    Result result;
+    result.fileName = fileName;
     try {
         SettingsTargetGuard target(ini, QFileInfo(fileName).absoluteFilePath(), section);
         // Read once: every entry is looked up, and the file must not be reread per entry.
@@ -82,7 +87,7 @@ int SelectionsFile::LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPum
                 *error = fileName % u" holds no selections";
             else if (error)
                 *error = u"Couldn't read the selections file " % fileName % u": " % reason;
-            return -1;
+            return result;
         }
         QStringList texts;
         const int n = tree.count();
@@ -90,10 +95,13 @@ int SelectionsFile::LoadSelectionsFrom(SceneTree& tree, ModuleINI& ini, EventPum
             if (QString value = entries->value(keyPrefix + QString::number(i)); !value.isEmpty())
                 texts.append(std::move(value));
         }
-        return TextPositions(tree).tick(texts, &events); // follows a tree the user rebuilt while events ran
+        // Follows a tree the user rebuilt while events ran.
+        result.items = TextPositions(tree).tick(texts, &events, &result.unmatched);
+        result.done = true;
     } catch (const std::exception&) {
-        return -1;
+        result.done = false;
     }
+    return result;
 }
 
 } // namespace vendrel

@@ -1,5 +1,7 @@
 #include "QtFileDialog.h"
 
+#include "persistence/ModuleINI.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -51,6 +53,15 @@ QString QtFileDialog::titleFor(const FileDialogRequest& request, bool save)
     return save ? QStringLiteral("Save") : QStringLiteral("Open World");
 }
 
+QString QtFileDialog::folderKeyFor(const FileDialogRequest& request)
+{
+    if (request.defaultExtension == u".js")
+        return ModuleINI::settingsKeyScriptFolder;
+    if (request.defaultExtension == u".x3ds")
+        return ModuleINI::settingsKeySelectionsFolder;
+    return {};
+}
+
 std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool save)
 {
     QFileDialog dialog(m_parent.data());
@@ -67,8 +78,12 @@ std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool 
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
     QString initialFileName = request.initialFileName;
-    // A save starts in the folder the last save of its kind went to, with the name it proposes.
-    if (const QString folder = m_lastSaveFolder.value(request.defaultExtension); save && !folder.isEmpty())
+    // The dialog starts in the folder its kind used last, with the name the command proposes.
+    const QString folderKey = folderKeyFor(request);
+    ModuleINI settings; // its own target: a command may have pointed the shared one elsewhere
+    settings.SetSettingsTarget();
+    const QString folder = folderKey.isEmpty() ? QString() : settings.ReadINI(folderKey, QString());
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
         initialFileName = QDir(folder).filePath(QFileInfo(initialFileName).fileName());
     if (!initialFileName.isEmpty()) {
         const QFileInfo initial(initialFileName);
@@ -84,8 +99,9 @@ std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool 
         return std::nullopt;
     const QString chosen =
         withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
-    if (save)
-        m_lastSaveFolder.insert(request.defaultExtension, QFileInfo(chosen).absolutePath());
+    // Not keeping the folder costs only the convenience: the command goes on.
+    if (!folderKey.isEmpty())
+        settings.WriteINI(folderKey, QFileInfo(chosen).absolutePath());
     return chosen;
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/FileDialog.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -10,7 +9,9 @@
 namespace vendrel {
 
 /// Open and save dialogs of the platform. The classic "Name|pattern|" filter list becomes Qt's
-/// "Name (pattern)" entries; the default extension is added to a chosen name without one.
+/// "Name (pattern)" entries; the default extension is added to a chosen name without one. A script's save
+/// and a selections file's save and load start in the folder the last one of their kind used, also in
+/// an earlier run: the folders are kept in the program's settings.
 class QtFileDialog : public FileDialog
 {
 public:
@@ -25,12 +26,14 @@ public:
     /// The dialog's title, by what it opens or saves: "Save Script", "Save Selections", "Load
     /// Selections", "Open World".
     static QString titleFor(const FileDialogRequest& request, bool save);
+    /// The settings key of the folder a dialog of the request's kind starts in: scripts and selections
+    /// files have one (a selections file's load and save share it); worlds none.
+    static QString folderKeyFor(const FileDialogRequest& request);
 
 private:
     std::optional<QString> run(const FileDialogRequest& request, bool save);
 
     QPointer<QWidget> m_parent;
-    QHash<QString, QString> m_lastSaveFolder; // by default extension, for this session
 };
 
 } // namespace vendrel

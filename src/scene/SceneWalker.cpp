@@ -60,7 +60,7 @@ void SceneWalker::BuildSceneTree()
         try {
             WalkNode(roots->item(i), top, i);
         } catch (const std::exception&) {
-            m_messages.show(QStringLiteral("Set afd = node.getFieldDefinitions failed"));
+            m_messages.warn(QStringLiteral("Set afd = node.getFieldDefinitions failed"));
             return;
         }
         if (m_tree.generation() != generation)
@@ -83,7 +83,7 @@ bool SceneWalker::mayGoOn()
     }
     if (m_tree.full()) {
         m_stoppedFull = true;
-        m_messages.show(QStringLiteral("The tree stops at %1 items: the world lists more")
+        m_messages.warn(QStringLiteral("The tree stops at %1 items: the world lists more")
                             .arg(QLocale(QLocale::English).toString(m_tree.itemLimit())));
         return false;
     }
@@ -110,7 +110,7 @@ std::optional<SceneWalker::Frame> SceneWalker::enterNode(const NodeRef& node, in
     try {
         key = formNodeKey(m_tree.keyPart(parentIndex), n, heldByField);
     } catch (const std::exception&) {
-        m_messages.show(QStringLiteral("Dang it!"));
+        m_messages.warn(QStringLiteral("Dang it!"));
         return std::nullopt;
     }
     Frame frame;
@@ -122,7 +122,7 @@ std::optional<SceneWalker::Frame> SceneWalker::enterNode(const NodeRef& node, in
     try {
         frame.fieldCount = node->fieldCount();
     } catch (const std::exception&) {
-        m_messages.show(QStringLiteral("Dang it GNF!"));
+        m_messages.warn(QStringLiteral("Dang it GNF!"));
         return std::nullopt;
     }
     frame.node = node;
@@ -219,7 +219,7 @@ bool SceneWalker::walk(const NodeRef& node, int parentIndex, int n)
                     frame.childCount = children->length();
                     frame.children = std::move(children);
                 } catch (const std::exception&) {
-                    m_messages.show(QStringLiteral("Dang it GF!"));
+                    m_messages.warn(QStringLiteral("Dang it GF!"));
                     frame.j = frame.fieldCount; // the rest of this node's fields are not walked
                     continue;
                 }

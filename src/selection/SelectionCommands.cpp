@@ -7,53 +7,65 @@
 
 namespace vendrel {
 
-void SelectAllWithPrefix(SceneTree& tree, QStringView prefix)
+int SelectAllWithPrefix(SceneTree& tree, QStringView prefix)
 {
     SceneTree::ChangeBatch batch(tree);
     const int count = tree.count();
+    int matched = 0;
     for (int i = 1; i <= count; ++i) {
-        if (tree.text(i).startsWith(prefix))
+        if (tree.text(i).startsWith(prefix)) {
             tree.setChecked(i, true);
+            ++matched;
+        }
     }
+    return matched;
 }
 
-void SelectAllGet(SceneTree& tree)
+int SelectAllGet(SceneTree& tree)
 {
-    SelectAllWithPrefix(tree, getPrefix);
+    return SelectAllWithPrefix(tree, getPrefix);
 }
 
-void SelectAllSet(SceneTree& tree)
+int SelectAllSet(SceneTree& tree)
 {
-    SelectAllWithPrefix(tree, setPrefix);
+    return SelectAllWithPrefix(tree, setPrefix);
 }
 
-void SelectAllOn(SceneTree& tree)
+int SelectAllOn(SceneTree& tree)
 {
-    SelectAllWithPrefix(tree, onPrefix);
+    return SelectAllWithPrefix(tree, onPrefix);
 }
 
-void DeselectAll(SceneTree& tree)
+int DeselectAll(SceneTree& tree)
 {
     SceneTree::ChangeBatch batch(tree);
     const int count = tree.count();
-    for (int i = 1; i <= count; ++i)
+    int unticked = 0;
+    for (int i = 1; i <= count; ++i) {
+        unticked += tree.checked(i) ? 1 : 0;
         tree.setChecked(i, false);
+    }
+    return unticked;
 }
 
-void SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons, MatchOptions options)
+int SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons, MatchOptions options)
 {
     if (sets == 0 && gets == 0 && ons == 0)
-        return; // no item could be ticked
+        return 0; // no item could be ticked
     SceneTree::ChangeBatch batch(tree);
     const int count = tree.count();
+    int matched = 0;
     for (int i = 1; i <= count; ++i) {
         const QString text = tree.text(i);
         if (!textMatches(text, name, options))
             continue;
         if ((gets != 0 && text.startsWith(getPrefix)) || (sets != 0 && text.startsWith(setPrefix)) ||
-            (ons != 0 && text.startsWith(onPrefix)))
+            (ons != 0 && text.startsWith(onPrefix))) {
             tree.setChecked(i, true);
+            ++matched;
+        }
     }
+    return matched;
 }
 
 void EnableMenus(MenuState& menus, bool enabled)

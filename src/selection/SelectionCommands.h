@@ -19,18 +19,20 @@ inline constexpr QStringView getPrefix = u"Get_";
 inline constexpr QStringView setPrefix = u"Set_";
 inline constexpr QStringView onPrefix = u"On_";
 
-/// Ticks every item whose text begins with `prefix`; other ticks stay as they were.
-void SelectAllWithPrefix(SceneTree& tree, QStringView prefix);
-/// "Select All Get", "Select All Set", "Select All On".
-void SelectAllGet(SceneTree& tree);
-void SelectAllSet(SceneTree& tree);
-void SelectAllOn(SceneTree& tree);
-/// "Deselect All": unticks every item, the top item, node and field items included.
-void DeselectAll(SceneTree& tree);
+/// Ticks every item whose text begins with `prefix`; other ticks stay as they were. Returns how many
+/// items begin with it (all of them ticked now, whether or not they were before).
+int SelectAllWithPrefix(SceneTree& tree, QStringView prefix);
+/// "Select All Get", "Select All Set", "Select All On"; return as SelectAllWithPrefix.
+int SelectAllGet(SceneTree& tree);
+int SelectAllSet(SceneTree& tree);
+int SelectAllOn(SceneTree& tree);
+/// "Deselect All": unticks every item, the top item, node and field items included. Returns how many
+/// were ticked.
+int DeselectAll(SceneTree& tree);
 
 /// Ticks the items whose text matches `name` and begins with a prefix whose flag is on (any non-zero
-/// value). Nothing is unticked.
-void SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons, MatchOptions options = {});
+/// value). Nothing is unticked. Returns how many items match (all of them ticked now).
+int SelectEm(SceneTree& tree, const QString& name, int sets, int gets, int ons, MatchOptions options = {});
 
 /// Sets the seven world-dependent entries, in their menu's order, to `enabled`.
 void EnableMenus(MenuState& menus, bool enabled);

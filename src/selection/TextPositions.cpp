@@ -27,14 +27,17 @@ int TextPositions::firstAfter(const QString& text, int after)
     return next == found->end() ? 0 : *next;
 }
 
-int TextPositions::tick(const QStringList& texts, EventPump* events)
+int TextPositions::tick(const QStringList& texts, EventPump* events, QStringList* unmatched)
 {
     int lastMatched = 0;
     int ticked = 0;
     for (const QString& text : texts) {
         const int match = firstAfter(text, lastMatched);
-        if (match == 0)
+        if (match == 0) {
+            if (unmatched)
+                unmatched->append(text);
             continue;
+        }
         m_tree.setChecked(match, true);
         ++ticked;
         lastMatched = match;

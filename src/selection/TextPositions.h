@@ -25,9 +25,9 @@ public:
     int firstAfter(const QString& text, int after);
 
     /// Ticks the items `texts` name, in order, each after the previous match; texts that match nothing
-    /// are skipped. Only adds ticks. Lets events run after every tick when `events` is given. Returns how
-    /// many items it ticked.
-    int tick(const QStringList& texts, EventPump* events = nullptr);
+    /// are skipped (and appended to `unmatched` when given). Only adds ticks. Lets events run after every
+    /// tick when `events` is given. Returns how many items it ticked.
+    int tick(const QStringList& texts, EventPump* events = nullptr, QStringList* unmatched = nullptr);
 
 private:
     static constexpr int nearby = 64;

@@ -30,6 +30,8 @@ bool TreeSearch::FindNext(const QString& s, MatchOptions options)
         m_searchIndex = i;
         return true;
     }
+    if (m_noMatch)
+        m_noMatch(wanted);
     return false;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vendrel {
 
 class SceneTree;
@@ -26,7 +28,7 @@ public:
     /// Highlights the next item after the later of SearchIndex and the highlighted item whose text
     /// matches `s`, lets events run once so the tree repaints, then moves SearchIndex to it. Without a
     /// match nothing changes (no wrap-around). Remembers `s` and `options` for F3. Returns whether an
-    /// item was found.
+    /// item was found; without one the no-match listener is told.
     bool FindNext(const QString& s, MatchOptions options = {});
     /// F3: the last search again, with the options it was made with.
     bool FindAgain();
@@ -38,6 +40,9 @@ public:
     bool TreeView1_KeyDown(int keyCode, int shift = 0);
     /// Whether `keyCode` is F3, as the classic code 114 or as Qt::Key_F3.
     static bool isF3(int keyCode);
+
+    /// `listener` is told the text of every search, from the dialog or F3, that finds nothing more.
+    void setNoMatchListener(std::function<void(const QString&)> listener) { m_noMatch = std::move(listener); }
 
     /// The Search dialog opened: searching starts again from the highlighted item.
     void resetSearchIndex() { m_searchIndex = 0; }
@@ -53,6 +58,7 @@ private:
     QString m_lastSearchText;
     MatchOptions m_lastOptions;
     int m_searchIndex = 0;
+    std::function<void(const QString&)> m_noMatch;
 };
 
 } // namespace vendrel

@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -20,6 +21,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,6 +96,9 @@ protected:
             seen.append(QString(at->objectName() + u' ' + at->property("text").toString()).trimmed());
         return seen;
     }
+    /// What a menu entry shows, without the mark of its access key.
+    static QString caption(const QAction* action) { return QString(action->text()).remove(u'&'); }
+    QString status() { return form->statusBar()->currentMessage(); }
     QString highlighted() { return form->tree().text(form->tree().selectedIndex()); }
     QStringList ticked() { return test::tickedTexts(form->tree()); }
 
@@ -113,20 +119,22 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
         seen << button->text() + (button->isChecked() ? u" ticked" : u"") +
                     (button->isEnabled() ? u"" : u" off");
     for (QAction* top : form->menuBar()->actions()) {
-        seen << top->text();
+        seen << caption(top);
         for (QAction* item : top->menu() ? top->menu()->actions() : QList<QAction*>())
-            seen.last() += u", " + item->text() + u' ' + item->shortcut().toString() +
+            seen.last() += u", " + caption(item) + u' ' + item->shortcut().toString() +
                            (item->isEnabled() ? u"" : u" off");
     }
-    EXPECT_EQ(seen,
-              QStringList({"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
-                           "Create SAI JavaScript off",
-                           "File, Open , Stop Esc off, Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
-                           "Ctrl+S off, Also write vendrel-host.js ,  , Quit Ctrl+Q",
-                           "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
-                           "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
-                           "Check Script  off",
-                           "View, Field Types , Script Check , Details , Console ", "About"}));
+    EXPECT_EQ(
+        seen,
+        QStringList(
+            {"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
+             "Create SAI JavaScript off",
+             "File, Open , Stop Esc off, Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
+             "Ctrl+S off, Also write vendrel-host.js ,  , Quit Ctrl+Q",
+             "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
+             "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
+             "Check Script  off",
+             "View, Field Types , Script Check , Details , Console ", "About"}));
     choose("About");
     EXPECT_TRUE(messages.messages.value(0).contains(QRegularExpression("^X3D Vendrel .*\nX_ITE ")));
 
@@ -144,6 +152,21 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
     QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(300, 339));
     EXPECT_EQ(control("Sivra1")->height(), 311);
     EXPECT_EQ(control("TreeView1")->y(), 343);
+    const QSize size = form->size();
+    form.reset();
+    start();
+    EXPECT_EQ(form->size(), size) << "the next start restores the window and its boundary";
+    EXPECT_EQ(control("Sivra1")->height(), 311);
+
+    // Alt with an access key, and F10, open the menus.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    for (const auto& [key, modifier, menu] :
+         {std::tuple{Qt::Key_E, Qt::AltModifier, "Edit"}, {Qt::Key_F10, Qt::NoModifier, "FileMenu"}}) {
+        QTest::keyClick(form.get(), key, modifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return control<QMenu>(menu)->isVisible(); })) << menu;
+        control<QMenu>(menu)->close();
+    }
     choose("ViewDetails");
     EXPECT_FALSE(control("DetailsDock")->isVisible());
 }
@@ -155,26 +178,43 @@ TEST_F(FormVendrelTest, AWorldFromBrowseToScriptSelectionsAndAll)
     dialogs.answers = {"t1.wrl", folder.filePath("t1.js"), folder.filePath("s"), folder.filePath("s")};
     choose("FileOpen");
     EXPECT_EQ(control<QLineEdit>("TextFileName")->text(), QDir::current().absoluteFilePath("t1.wrl"));
-    for (const char* entry : {"SelectAllGet", "SelectAllOn", "SelectAllSet", "AlsoWriteHost"})
+    QStringList told; // the status line after each command
+    const auto tell = [&](const char* entry) {
         choose(entry);
+        told << status();
+    };
+    control<QTreeView>("TreeView1")->collapseAll(); // the counts are the tree's, not the view's
+    for (const char* entry : {"SelectAllGet", "SelectAllOn", "SelectAllSet"})
+        tell(entry);
+    choose("AlsoWriteHost");
     QTest::mouseClick(control("CommandGo"), Qt::LeftButton);
     QFile script(folder.filePath("t1.js"));
     ASSERT_TRUE(script.open(QIODevice::ReadOnly));
     EXPECT_EQ(script.readAll(), test::workedExampleT1().toUtf8());
     EXPECT_TRUE(QFile::exists(folder.filePath("vendrel-host.js"))) << "ticked, the library goes beside it";
-    choose("FileSaveSel");
-    choose("DeselectAll");
+    tell("FileSaveSel");
+    tell("DeselectAll");
     EXPECT_EQ(ticked(), QStringList());
-    choose("LoadSelections");
+    QFile selections(folder.filePath("s"));
+    ASSERT_TRUE(selections.open(QIODevice::Append));
+    selections.write("sel1=Gone\n");
+    selections.close();
+    tell("LoadSelections");
     EXPECT_EQ(ticked(), QStringList({"Get_T1_translation", "On_T1_translation", "Set_T1_translation"}));
+    const QString file = folder.filePath("s");
+    EXPECT_EQ(told, QStringList({"Ticked 1 Get_ item", "Ticked 1 On_ item", "Ticked 1 Set_ item",
+                                 "Saved 3 selections to " + file, "Unticked 3 items",
+                                 "Loaded " + file + ": 3 items ticked, 1 text matched nothing"}));
+    QTest::mouseClick(control("ShowUnmatched"), Qt::LeftButton);
+    EXPECT_EQ(messages.messages.value(0), file + " holds texts that ticked no item:\nGone");
 
     load("");
-    EXPECT_EQ(form->statusBar()->currentMessage(), "Type or choose a world first");
+    EXPECT_EQ(status(), "Type or choose a world first");
+    EXPECT_FALSE(control("ShowUnmatched")->isVisible()) << "it goes with the load's message";
     control<QLineEdit>("TextFileName")->setText("names.wrl");
     QTest::keyClick(control("TextFileName"), Qt::Key_Return);
     EXPECT_EQ(form->windowTitle(), "names.wrl - X3D Vendrel");
-    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Loaded names.wrl: 3 nodes, 9 items in "))
-        << form->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(status().startsWith("Loaded names.wrl: 3 nodes, 9 items in ")) << status().toStdString();
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(QDir().absoluteFilePath("t1.wrl"))});
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
@@ -208,8 +248,7 @@ TEST_F(FormVendrelTest, TheScriptCheckListsFindingsThatLeadToTheirItems)
     load("joined.wrl");
     choose("SelectAllGet");
     QTest::mouseClick(control("CommandGo"), Qt::LeftButton);
-    EXPECT_EQ(form->statusBar()->currentMessage(),
-              "Wrote " + folder.filePath("joined.js") + ": 2 functions, 1 warnings");
+    EXPECT_EQ(status(), "Wrote " + folder.filePath("joined.js") + ": 2 functions, 1 warnings");
     ASSERT_TRUE(control("ScriptCheck")->isVisible());
     auto* findings = control<QListWidget>("ScriptFindings");
     ASSERT_EQ(findings->count(), 1);
@@ -227,7 +266,7 @@ TEST_F(FormVendrelTest, TheScriptCheckListsFindingsThatLeadToTheirItems)
 
     choose("DeselectAll");
     choose("CheckScript");
-    EXPECT_EQ(form->statusBar()->currentMessage(), "Script check: 0 functions, 0 warnings");
+    EXPECT_EQ(status(), "Script check: 0 functions, 0 warnings");
     EXPECT_EQ(findings->count(), 0);
 }
 
@@ -269,6 +308,7 @@ TEST_F(FormVendrelTest, FindByNameClosesUnlessKeptOpenAndF3RepeatsItFromTheTree)
     EXPECT_EQ(shown<FormSearch>().size(), 0) << "closed: Keep Open starts unticked too";
     QTest::keyClick(view, Qt::Key_F3);
     EXPECT_EQ(highlighted(), "Transform T1") << "exact: Transform T10 is no match";
+    EXPECT_EQ(status(), "No more matches for transform t1");
 }
 
 TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersItsTextTillTheWindowCloses)
@@ -282,6 +322,7 @@ TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersIt
                            "CheckSelectGet Get", "CheckSelectOn On"}));
     enter(select, {"CheckSelectGet"}, "T1", Qt::Key_Enter);
     EXPECT_EQ(ticked(), QStringList({"Get_T1_translation", "Get_T10_rotation"}));
+    EXPECT_EQ(status(), "Ticked 2 items matching T1");
     enter(select, {"CheckSelectGet", "CheckSelectSet", "CheckExactMatch"}, "T1");
     EXPECT_EQ(ticked().size(), 2) << "T1 is no whole text; an unticked box unticks no item";
     enter(select, {"CheckIgnoreCase"}, "set_t1_translation");
@@ -307,4 +348,37 @@ TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersIt
     load("t1.wrl");
     EXPECT_EQ(test::dumpTree(form->tree()), before);
     EXPECT_EQ(shown<FormSelect>().size(), 0);
+}
+
+// No caption is cut, whatever the font: at the default and at a large one.
+TEST_F(FormVendrelTest, EveryCaptionFitsItsControlInTheWindowAndBothDialogs)
+{
+    const QFont normal = QApplication::font();
+    for (const int points : {normal.pointSize(), 20}) {
+        QFont font = normal;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        form.reset();
+        start();
+        load("names.wrl");
+        choose("FindName");
+        choose("SelectByName");
+        for (QWidget* window : {static_cast<QWidget*>(form.get()), shown<FormSearch>().value(0),
+                                shown<FormSelect>().value(0)}) {
+            ASSERT_TRUE(window);
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                QString text = control->property("text").toString().remove(u'&');
+                int indicator = 0; // a box's indicator and the space after it
+                if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
+                    indicator = control->sizeHint().width() - control->fontMetrics().horizontalAdvance(text);
+                else if (!qobject_cast<QLabel*>(control) && !qobject_cast<QPushButton*>(control))
+                    continue;
+                if (!control->isVisibleTo(window))
+                    continue;
+                EXPECT_GE(control->width(), control->fontMetrics().horizontalAdvance(text) + indicator)
+                    << points << " pt: " << window->objectName().toStdString() << ' ' << text.toStdString();
+            }
+        }
+    }
+    QApplication::setFont(normal);
 }

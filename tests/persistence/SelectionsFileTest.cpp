@@ -25,12 +25,12 @@ protected:
         fillTree(tree, {"Transform T1", "Get_T1_translation", "On_T1_translation", "Set_T1_translation",
                         "Shape", "translation", "translation"});
     }
-    bool save()
+    SelectionsFile::Result save()
     {
         dialog.answers.push_back(file);
         return SelectionsFile::FileSaveSel_Click(tree, ini, dialog, "/worlds/v1.2/house.wrl", &error);
     }
-    int load()
+    SelectionsFile::Result load()
     {
         dialog.answers.push_back(file);
         return SelectionsFile::LoadSelections_Click(tree, ini, dialog, events, messages,
@@ -48,12 +48,12 @@ protected:
 
 TEST_F(SelectionsFileTest, SaveReplacesTheSectionWithTheTickedTextsUnderTheirPositions)
 {
-    ASSERT_TRUE(save());
+    ASSERT_TRUE(save().done);
     EXPECT_FALSE(QFile::exists(file)) << "nothing ticked, no file";
     ASSERT_TRUE(writeBytes(file, "[Mine]\nnote=keep\n[selections]\nsel2=Transform T1\n[After]\n"));
     for (const int i : {3, 4, 8})
         tree.setChecked(i, true);
-    ASSERT_TRUE(save());
+    EXPECT_EQ(save().items, 3);
     EXPECT_EQ(fileBytes(file), "[Mine]\nnote=keep\n[selections]\nsel3=Get_T1_translation\n"
                                "sel4=On_T1_translation\nsel8=translation\n[After]\n");
     EXPECT_EQ(dialog.calls.at(0).request, FileDialogRequest::make("X3D Settings (*.x3ds)|*.x3ds|", ".x3ds",
@@ -61,11 +61,12 @@ TEST_F(SelectionsFileTest, SaveReplacesTheSectionWithTheTickedTextsUnderTheirPos
     EXPECT_TRUE(dialog.calls.at(0).save);
     for (const int i : {3, 4, 8})
         tree.setChecked(i, false);
-    ASSERT_TRUE(save());
+    ASSERT_TRUE(save().done);
     EXPECT_EQ(fileBytes(file), "[Mine]\nnote=keep\n[After]\n");
 
     file = folder.path();
-    EXPECT_EQ(save() ? "written" : error, "Couldn't save the selections to " + file + ": Is a directory");
+    EXPECT_EQ(save().done ? "written" : error,
+              "Couldn't save the selections to " + file + ": Is a directory");
     EXPECT_EQ(ini.INIFileName(), ModuleINI::settingsFile);
 }
 
@@ -78,15 +79,18 @@ TEST_F(SelectionsFileTest, LoadTicksForwardOnlyAndToldWhenAFileHoldsNoSelections
     {
         QByteArray bytes;   // null: no file
         QStringList ticked; // in tree order; none: the file holds no selections
+        QStringList unmatched = {};
     } cases[] = {
         // In key order: after Set_ matched at 5 nothing before it matches any more.
         {"[Selections]\r\nsel1=Set_T1_translation\r\nsel2=On_T1_translation\r\nsel3=Get_T1_translation\r\n"
          "sel4=nowhere\r\nSEL5=translation\r\n",
-         {"Set_T1_translation", "translation"}},
+         {"Set_T1_translation", "translation"},
+         {"On_T1_translation", "Get_T1_translation", "nowhere"}},
         // Each text ticks the first item after the previous match, near or far (Transform T1 at 509).
         {"[selections]\nsel7=translation\nsel8=translation\nsel9=Get_F400_x\nsel10=Get_F400_x\n"
          "sel11=Transform T1\nsel12=Get_F10_x\nsel900=Shape\n",
-         {"translation", "translation", "Get_F400_x", "Transform T1"}},
+         {"translation", "translation", "Get_F400_x", "Transform T1"},
+         {"Get_F400_x", "Get_F10_x"}}, // sel900 lies past the tree's count: not read
         {utf16(u"\uFEFF[Selections]\r\nsel1=Shape\r\n"), {"Shape"}},
         {{}, {}},
         {"[Other]\nsel1=Shape\n", {}},
@@ -102,7 +106,9 @@ TEST_F(SelectionsFileTest, LoadTicksForwardOnlyAndToldWhenAFileHoldsNoSelections
             tree.setChecked(i, i == 1); // "File": loading only adds ticks
         messages.messages.clear();
         events.yields = 0;
-        EXPECT_EQ(load(), c.ticked.isEmpty() ? -1 : c.ticked.size());
+        const SelectionsFile::Result loaded = load();
+        EXPECT_EQ(loaded.done ? loaded.items : -1, c.ticked.isEmpty() ? -1 : c.ticked.size());
+        EXPECT_EQ(loaded.unmatched, c.unmatched);
         EXPECT_EQ(tickedTexts(tree), QStringList("File") + c.ticked);
         EXPECT_EQ(events.yields, c.ticked.size()) << "events run after every tick";
         EXPECT_EQ(messages.messages,
@@ -121,7 +127,7 @@ TEST_F(SelectionsFileTest, WhatTheUserDoesWhileEventsRunIsFollowedAndAFailureSen
             throw Failure("the user closed the window");
         fillTree(tree, {"Cone", "Shape"}); // "All" clicked meanwhile: matched as the tree is now
     };
-    EXPECT_EQ(load(), -1);
+    EXPECT_FALSE(load().done);
     EXPECT_EQ(tickedTexts(tree), QStringList("Shape"));
     EXPECT_EQ(ini.INIFileName(), ModuleINI::settingsFile);
 }

@@ -33,14 +33,15 @@ protected:
 TEST_F(SelectionCommandsTest, BulkCommandsAddTicksByPrefixAndDeselectAllRemovesEvery)
 {
     tree.setChecked(2, true); // the user's tick on a node item
-    SelectAllGet(tree);
+    EXPECT_EQ(SelectAllGet(tree), 4);
     EXPECT_EQ(ticked(), (Items{2, 3, 7, 9, 12}));
-    SelectAllSet(tree);
+    EXPECT_EQ(SelectAllSet(tree), 2);
     EXPECT_EQ(ticked(), (Items{2, 3, 5, 7, 9, 10, 12}));
-    SelectAllOn(tree);
+    EXPECT_EQ(SelectAllOn(tree), 1);
     EXPECT_EQ(ticked(), (Items{2, 3, 4, 5, 7, 9, 10, 12}));
+    EXPECT_EQ(SelectAllGet(tree), 4) << "counted whether ticked before or not";
     tree.setChecked(1, true);
-    DeselectAll(tree);
+    EXPECT_EQ(DeselectAll(tree), 9);
     EXPECT_EQ(ticked(), Items());
 
     SceneTree empty;
@@ -66,7 +67,7 @@ TEST_F(SelectionCommandsTest, SelectEmTicksByNameAndKindAndNeverUnticks)
     // clang-format on
     for (const auto& c : cases) {
         DeselectAll(tree);
-        SelectEm(tree, c.name, c.sets, c.gets, c.ons, c.options);
+        EXPECT_EQ(SelectEm(tree, c.name, c.sets, c.gets, c.ons, c.options), int(c.ticked.size())) << c.name;
         EXPECT_EQ(ticked(), c.ticked) << c.name;
     }
     DeselectAll(tree);

@@ -21,7 +21,7 @@ bool ScriptTicks::apply(SceneTree& tree, const BatchOptions& options, ModuleINI&
     }
     if (options.selectionsFile.isEmpty())
         return true;
-    return SelectionsFile::LoadSelectionsFrom(tree, ini, events, options.selectionsFile, error) >= 0;
+    return SelectionsFile::LoadSelectionsFrom(tree, ini, events, options.selectionsFile, error).done;
 }
 
 } // namespace vendrel
