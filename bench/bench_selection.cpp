@@ -28,6 +28,7 @@ public:
     explicit FixedFileDialog(QString name) : m_name(std::move(name)) {}
     std::optional<QString> showOpen(const FileDialogRequest&) override { return m_name; }
     std::optional<QString> showSave(const FileDialogRequest&) override { return m_name; }
+    std::optional<QString> showFolder(const FileDialogRequest&) override { return m_name; }
 
 private:
     QString m_name;

@@ -17,6 +17,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtFileDialog.h"
 #include "platform/QtMessageBox.h"
+#include "platform/TestPageExport.h"
 #include "platform/XiteBrowser.h"
 #include "scene/SceneTreeModel.h"
 #include "scene/SceneWalker.h"
@@ -273,6 +274,9 @@ void FormVendrel::makeMenus()
     m_alsoWriteHost = addMenuAction(fileMenu, "AlsoWriteHost", QStringLiteral("Also &write vendrel-host.js"),
                                     {}, [this] { AlsoWriteHost_Click(); });
     m_alsoWriteHost->setCheckable(true);
+    m_exportTestPage = addMenuAction(fileMenu, "ExportTestPage", QStringLiteral("E&xport Test Page..."), {},
+                                     [this] { ExportTestPage_Click(); });
+    m_exportTestPage->setEnabled(false);
     fileMenu->addSeparator();
     QAction* quit =
         addMenuAction(fileMenu, "FileQuit", QStringLiteral("&Quit"), QKeySequence::Quit, [this] { close(); });
@@ -339,6 +343,7 @@ void FormVendrel::setScriptEnabled(bool enabled)
 {
     m_commandGo->setEnabled(enabled);
     m_checkScript->setEnabled(enabled);
+    m_exportTestPage->setEnabled(enabled);
 }
 
 void FormVendrel::showStatus(const QString& text)
@@ -540,6 +545,26 @@ void FormVendrel::AlsoWriteHost_Click()
 {
     m_ini.WriteINI(ModuleINI::settingsKeyWithHost,
                    m_alsoWriteHost->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void FormVendrel::ExportTestPage_Click()
+{
+    const QString address = m_load->shownAddress();
+    const std::optional<QString> folder = m_fileDialog->showFolder(FileDialogRequest::make({}, {}, {}));
+    if (!folder)
+        return;
+    const bool cdn = m_messageBox->ask(QStringLiteral(
+        "Name X_ITE by its address on cdn.jsdelivr.net instead of copying it into the folder?"));
+    const auto* xite = dynamic_cast<XiteBrowser*>(m_orva.browser.get());
+    TestPageExport::Result written;
+    QString error;
+    if (!TestPageExport::write(m_tree, {address, xite ? xite->worldFiles() : QStringList(), *folder, cdn},
+                               &written, &error)) {
+        m_messageBox->warn(error);
+        return;
+    }
+    statusBar()->showMessage(u"Exported a test page to " % *folder % u": " %
+                             QString::number(written.functions) % u" functions");
 }
 
 void FormVendrel::CheckScript_Click()

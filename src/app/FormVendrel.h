@@ -80,6 +80,7 @@ public:
     void CommandGo_Click();
     /// File > "Also write vendrel-host.js": the tick is kept in the settings.
     void AlsoWriteHost_Click();
+    void ExportTestPage_Click();
     /// Edit > "Check Script": the script check of the items ticked now, without writing.
     void CheckScript_Click();
     /// A click on "All": the tree is built anew.
@@ -173,6 +174,7 @@ private:
     QPushButton* m_commandGo = nullptr;
     QPushButton* m_showUnmatched = nullptr;
     QAction* m_alsoWriteHost = nullptr;
+    QAction* m_exportTestPage = nullptr;
     QAction* m_checkScript = nullptr;
     QDockWidget* m_findingsDock = nullptr;
     QListWidget* m_findings = nullptr;

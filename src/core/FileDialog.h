@@ -34,6 +34,8 @@ public:
     virtual ~FileDialog() = default;
     virtual std::optional<QString> showOpen(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> showSave(const FileDialogRequest& request) = 0;
+    /// A folder dialog: `request.initialFileName` is the folder it starts in (the filter is unused).
+    virtual std::optional<QString> showFolder(const FileDialogRequest& request) = 0;
 };
 
 } // namespace vendrel

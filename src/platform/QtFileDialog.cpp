@@ -62,6 +62,20 @@ QString QtFileDialog::folderKeyFor(const FileDialogRequest& request)
     return {};
 }
 
+std::optional<QString> QtFileDialog::showFolder(const FileDialogRequest& request)
+{
+    QFileDialog dialog(m_parent.data());
+    dialog.setWindowTitle(QStringLiteral("Choose Folder"));
+    dialog.setObjectName(QStringLiteral("folderDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!request.initialFileName.isEmpty())
+        dialog.setDirectory(request.initialFileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 std::optional<QString> QtFileDialog::run(const FileDialogRequest& request, bool save)
 {
     QFileDialog dialog(m_parent.data());

@@ -18,6 +18,8 @@ public:
     explicit QtFileDialog(QWidget* parent = nullptr) : m_parent(parent) {}
     std::optional<QString> showOpen(const FileDialogRequest& request) override;
     std::optional<QString> showSave(const FileDialogRequest& request) override;
+    /// A folder that may be new: the dialog offers to make one.
+    std::optional<QString> showFolder(const FileDialogRequest& request) override;
 
     /// "JavaScript (*.js)|*.js|" -> {"JavaScript (*.js)"}; a name without the pattern in it gets it.
     static QStringList qtFilters(const QString& classic);

@@ -68,6 +68,11 @@ QString XiteBrowser::webFolder()
     return {};
 }
 
+QStringList XiteBrowser::worldFiles() const
+{
+    return m_shown && m_shown->handler ? m_shown->handler->servedFiles() : QStringList();
+}
+
 QString XiteBrowser::xiteVersion()
 {
     return QStringLiteral(VENDREL_XITE_VERSION);

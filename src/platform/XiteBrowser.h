@@ -60,6 +60,9 @@ public:
     /// The address of the last load request as the browser took it: an http(s) address unchanged, a
     /// local path as a file URL.
     QString currentUrl() const { return m_currentUrl; }
+    /// The local files the page of the world shown has read so far (real paths): its world file and
+    /// the material it reached; empty for a world from the web.
+    QStringList worldFiles() const;
     /// The scene of the world shown; null before the first world loaded.
     std::shared_ptr<XiteScene> scene() const { return m_shown ? m_shown->scene : nullptr; }
     /// Milliseconds from the last completed load's request to X_ITE reporting the world initialized.

@@ -22,6 +22,7 @@ const QString webPrefix = QStringLiteral("/web/");
 constexpr int webTimeoutMs = 30'000;
 constexpr qint64 maxWebBytes = 512LL * 1024 * 1024;
 constexpr qsizetype maxFailures = 1'000; // a world cannot fill the memory with failing fetches
+constexpr qsizetype maxServed = 100'000; // nor with the names of the files it reads
 
 void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 {
@@ -134,6 +135,10 @@ void XiteUrlSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         if (real.isEmpty()) {
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
+        }
+        if (m_served.size() < maxServed && QFileInfo(real).isFile() && !m_servedSet.contains(real)) {
+            m_servedSet.insert(real);
+            m_served.append(real);
         }
         replyWithFile(job, real);
         return;

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QDir>
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
@@ -39,6 +41,9 @@ public:
 
     /// Why the fetch of `web` failed, as the network or the server said; "" when it did not.
     QString failureOf(const QUrl& web) const { return m_failures.value(web.toString()); }
+    /// The real paths of the local files served so far, each once, in the order first asked for: the
+    /// world file and the material it reached (a test page copies them).
+    const QStringList& servedFiles() const { return m_served; }
 
 private:
     void fetch(QWebEngineUrlRequestJob* job, const QUrl& web);
@@ -48,6 +53,8 @@ private:
     QNetworkAccessManager* m_network = nullptr;
     WorldFileGate m_gate;
     QHash<QString, QString> m_failures; // web address -> why its fetch failed
+    QStringList m_served;
+    QSet<QString> m_servedSet;
 };
 
 } // namespace vendrel

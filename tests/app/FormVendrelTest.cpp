@@ -270,6 +270,30 @@ TEST_F(FormVendrelTest, TheScriptCheckListsFindingsThatLeadToTheirItems)
     EXPECT_EQ(findings->count(), 0);
 }
 
+// The test page goes into the chosen folder, with X_ITE from the CDN when asked; a failure is told in words.
+TEST_F(FormVendrelTest, ExportTestPageWritesTheFolderOrSaysWhyNot)
+{
+    const QTemporaryDir folder;
+    const QString world = folder.filePath("w.wrl");
+    QFile file(world);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    browser->addWorld(world, "Transform T1 { io SFVec3f translation }");
+    EXPECT_FALSE(control<QAction>("ExportTestPage")->isEnabled()) << "no world shown";
+    load(world.toUtf8().constData());
+    choose("SelectAllGet");
+    dialogs.answers = {folder.filePath("page"), world};
+    messages.answer = true;
+    choose("ExportTestPage");
+    EXPECT_EQ(status(), "Exported a test page to " + folder.filePath("page") + ": 1 functions");
+    QFile page(folder.filePath("page/index.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains("https://cdn.jsdelivr.net/npm/x_ite@"));
+    EXPECT_TRUE(QFile::exists(folder.filePath("page/world/w.wrl")));
+    choose("ExportTestPage");
+    EXPECT_EQ(messages.messages.last(), "Couldn't write " + world + ": it is a file, not a folder");
+}
+
 TEST_F(FormVendrelTest, FindByNameClosesUnlessKeptOpenAndF3RepeatsItFromTheTree)
 {
     load("names.wrl");

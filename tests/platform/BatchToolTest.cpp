@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -163,6 +164,9 @@ TEST(BatchOptions, BadUsageIsRefusedWithAReason)
         {{"script", "--selections", "", "w.wrl"}, "--selections needs a file"},
         {{"tree", "-w.wrl"}, "Unknown option for tree: -w.wrl"},
         {{"tree", "--", "a.wrl", "b.wrl"}, "Only one world may be given"},
+        {{"page", "--get", "w.wrl"}, "page needs -o DIR"},
+        {{"page", "w.wrl", "-o"}, "-o needs a folder"},
+        {{"page", "--with-host", "-o", "d", "w.wrl"}, "Unknown option for page: --with-host"},
     };
     for (const auto& row : rows) {
         QString error;
@@ -262,14 +266,37 @@ TEST(BatchTool, ScriptOfTheExampleWorldIsTheExampleScript)
               "sel3=Set_LeftPillar_colour\r\nsel4=Set_Stage_colour_colour\r\n"
               "sel5=Get_Stage_position_position\r\nsel6=Set_Caption_string\r\n"
               "sel7=Set_Clock_startTime\r\nsel8=Set_Hop_keyValue\r\nsel9=Set_Counter_touched\r\n");
-    const ToolRun run = batch({"script", "--get", "--on", "--select", "Counter_clicks", "--selections",
-                               selections, QStringLiteral(VENDREL_EXAMPLE_WORLD)});
-    ASSERT_EQ(run.status, 0) << run.err.toStdString();
     QFile example(QStringLiteral(VENDREL_EXAMPLE_SCRIPT));
     ASSERT_TRUE(example.open(QIODevice::ReadOnly));
     const QByteArray expected = example.readAll();
-    const auto differ = std::mismatch(run.out.begin(), run.out.end(), expected.begin(), expected.end());
-    EXPECT_EQ(run.out, expected) << "first difference at byte " << (differ.first - run.out.begin());
+    // The page command writes the same script into its folder, beside what the page needs.
+    const QString page = folder.filePath(QStringLiteral("page"));
+    const struct
+    {
+        QStringList command;
+        QString script; // "" for standard output
+        QStringList beside;
+    } rows[] = {
+        {{"script"}, {}, {}},
+        {{"page", "-o", page},
+         page + QStringLiteral("/vendrel-demo.js"),
+         {"index.html", "vendrel-host.js", "x_ite/x_ite.min.js", "world/vendrel-demo.x3dv"}},
+    };
+    for (const auto& row : rows) {
+        const ToolRun run =
+            batch(row.command + QStringList{"--get", "--on", "--select", "Counter_clicks", "--selections",
+                                            selections, QStringLiteral(VENDREL_EXAMPLE_WORLD)});
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        QByteArray script = run.out;
+        if (!row.script.isEmpty()) {
+            ASSERT_TRUE(FileReader::read(row.script, script, nullptr));
+        }
+        const auto differ = std::mismatch(script.begin(), script.end(), expected.begin(), expected.end());
+        EXPECT_EQ(script, expected) << row.command[0].toStdString() << ": first difference at byte "
+                                    << (differ.first - script.begin());
+        for (const QString& file : row.beside)
+            EXPECT_TRUE(QFileInfo(page + u'/' + file).isFile()) << file.toStdString();
+    }
 
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     ASSERT_FALSE(config.isEmpty());
@@ -331,6 +358,7 @@ TEST(BatchTool, EachOutcomeHasItsExitStatusAndAFailureItsMessage)
           world("xml.x3d")},
          2},
         {{"tree", world("missing.wrl")}, 3},
+        {{"page", "-o", world("xml.x3d"), world("xml.x3d")}, 2}, // a file, not a folder
     };
     for (const auto& row : rows) {
         const ToolRun run = batch(row.arguments, {{"DISPLAY", ""}}); // help and version need no display

@@ -28,6 +28,11 @@ public:
         return answer(true, request);
     }
 
+    std::optional<QString> showFolder(const FileDialogRequest& request) override
+    {
+        return answer(true, request);
+    }
+
     std::deque<std::optional<QString>> answers;
     std::vector<Call> calls;
 

@@ -18,6 +18,8 @@ QString BatchOptions::usage()
         "  x3d-vendrel-batch script [--named] [--get] [--set] [--on] [--select NAME]... [--selections FILE]\n"
         "                           [-o OUT [--with-host]] [--strict] [--timeout S] [--max-items N] WORLD\n"
         "  x3d-vendrel-batch check [options as for script, without -o] WORLD\n"
+        "  x3d-vendrel-batch page [options as for script, without --with-host and --strict] [--cdn] -o DIR "
+        "WORLD\n"
         "  x3d-vendrel-batch sweep [--timeout S] [--max-items N] DIR\n"
         "  x3d-vendrel-batch --help | --version\n"
         "Options: --timeout S ends a world whose load, tree and script are not done after S seconds\n"
@@ -34,6 +36,9 @@ QString BatchOptions::usage()
         "Check: script and check look the script over for faults no page can repair and print each\n"
         "       to standard error as \"warning: KIND: ITEM: detail\"; check writes no script, it prints\n"
         "       the numbers of functions and warnings. --strict fails a run with warnings (status 4).\n"
+        "Page: writes a test page for the script into the folder DIR (made when missing): the script,\n"
+        "      vendrel-host.js, X_ITE (with --cdn its address on cdn.jsdelivr.net instead), the world\n"
+        "      with the local files it read, and index.html with a row to try each function.\n"
         "Exit status: 0 done, 2 bad usage or a file that cannot be read or written,\n"
         "             3 the world could not be loaded, or its tree or script not made in time,\n"
         "             4 warnings with --strict.\n"
@@ -57,7 +62,8 @@ enum Scope : unsigned
     InScript = 2,
     InCheck = 4,
     InSweep = 8,
-    InAll = InTree | InScript | InCheck | InSweep,
+    InPage = 16,
+    InAll = InTree | InScript | InCheck | InSweep | InPage,
 };
 
 /// One option of the command line: its names, the commands that take it and, for an option that takes a
@@ -73,13 +79,15 @@ struct OptionRow
 const OptionRow optionRows[] = {
     {{"h", "help"}, InAll},
     {{"version"}, InAll},
-    {{"named"}, InTree | InScript | InCheck},
-    {{"get"}, InScript | InCheck},
-    {{"set"}, InScript | InCheck},
-    {{"on"}, InScript | InCheck},
-    {{"select"}, InScript | InCheck, "--select needs a name"},
-    {{"selections"}, InScript | InCheck, "--selections needs a file"},
+    {{"named"}, InTree | InScript | InCheck | InPage},
+    {{"get"}, InScript | InCheck | InPage},
+    {{"set"}, InScript | InCheck | InPage},
+    {{"on"}, InScript | InCheck | InPage},
+    {{"select"}, InScript | InCheck | InPage, "--select needs a name"},
+    {{"selections"}, InScript | InCheck | InPage, "--selections needs a file"},
     {{"o"}, InScript, "-o needs a file"}, // check writes no script
+    {{"o"}, InPage, "-o needs a folder"},
+    {{"cdn"}, InPage},
     {{"with-host"}, InScript | InCheck},
     {{"strict"}, InScript | InCheck},
     {{"timeout"}, InAll, "--timeout needs a number of seconds (1 to 86400)"},
@@ -88,10 +96,11 @@ const OptionRow optionRows[] = {
     {{"verbose"}, InAll},
 };
 
-const OptionRow* rowNamed(const QString& name)
+/// The row of option `name` for the commands in `scope` (an option may need other words in another).
+const OptionRow* rowNamed(const QString& name, unsigned scope = InAll)
 {
     for (const OptionRow& row : optionRows) {
-        if (row.names.contains(name))
+        if (row.names.contains(name) && (row.scope & scope))
             return &row;
     }
     return nullptr;
@@ -114,7 +123,7 @@ QString refusal(const QCommandLineParser& parser, const QStringList& arguments, 
         if (!argument.startsWith(u'-') || argument.size() == 1)
             continue;
         const QString name = optionName(argument);
-        const OptionRow* row = rowNamed(name);
+        const OptionRow* row = rowNamed(name, scope);
         const bool valueForAFlag =
             unknown.isEmpty() && argument.contains(u'=') && row && !row->needs && (row->scope & scope);
         if (name == unknown || valueForAFlag)
@@ -122,7 +131,7 @@ QString refusal(const QCommandLineParser& parser, const QStringList& arguments, 
                    argument;
     }
     // The parser takes any next argument as the value, so a value is missing only at the end.
-    if (const OptionRow* row = rowNamed(optionName(arguments.last())); row && row->needs)
+    if (const OptionRow* row = rowNamed(optionName(arguments.last()), scope); row && row->needs)
         return QString::fromUtf8(row->needs);
     return parser.errorText();
 }
@@ -160,6 +169,9 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     } else if (command == u"check") {
         options.command = Command::Check;
         scope = InCheck;
+    } else if (command == u"page") {
+        options.command = Command::Page;
+        scope = InPage;
     } else if (command == u"sweep") {
         options.command = Command::Sweep;
         scope = InSweep;
@@ -184,15 +196,14 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     const bool parsed = parser.parse(arguments);
     // Asking the parser about an option it was not given would warn on stderr.
     const auto isSet = [&](const char* name) {
-        return (rowNamed(QString::fromLatin1(name))->scope & scope) &&
-               parser.isSet(QString::fromLatin1(name));
+        return rowNamed(QString::fromLatin1(name), scope) && parser.isSet(QString::fromLatin1(name));
     };
     const auto value = [&](const char* name) {
         return isSet(name) ? parser.value(QString::fromLatin1(name)) : QString();
     };
     // What an option given without a usable value needs.
     const auto lacking = [&](const char* name) {
-        return bad(QString::fromUtf8(rowNamed(QString::fromLatin1(name))->needs));
+        return bad(QString::fromUtf8(rowNamed(QString::fromLatin1(name), scope)->needs));
     };
     if (isSet("help")) {
         options.command = Command::Help;
@@ -220,6 +231,7 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     options.verbose = isSet("verbose");
     options.strict = isSet("strict");
     options.withHost = isSet("with-host");
+    options.cdn = isSet("cdn");
     if (isSet("select"))
         options.selectNames = parser.values(QStringLiteral("select"));
     options.selectionsFile = value("selections");
@@ -240,6 +252,8 @@ std::optional<BatchOptions> BatchOptions::parse(const QStringList& arguments, QS
     }
     if (options.withHost && options.output.isEmpty())
         return bad(QStringLiteral("--with-host needs -o"));
+    if (options.command == Command::Page && options.output.isEmpty())
+        return bad(QStringLiteral("page needs -o DIR"));
     if (options.target.isEmpty())
         return bad(sweep ? QStringLiteral("No folder given") : QStringLiteral("No world given"));
     return options;

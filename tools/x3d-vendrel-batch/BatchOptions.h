@@ -15,6 +15,7 @@ struct BatchOptions
         Tree,
         Script,
         Check,
+        Page,
         Sweep,
         Help,
         Version,
@@ -28,6 +29,7 @@ struct BatchOptions
     QString selectionsFile;
     QString output;
     bool withHost = false;   ///< vendrel-host.js goes beside the script
+    bool cdn = false;        ///< the test page names X_ITE by its CDN address
     QString target;          ///< the world, or the folder for sweep
     int timeoutSeconds = 60; ///< for the load, the walk and the script together
     int maxItems = 5'000'000;

@@ -7,6 +7,7 @@
 #include "core/MessageBox.h"
 #include "persistence/ModuleINI.h"
 #include "platform/HostLibrary.h"
+#include "platform/TestPageExport.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteBrowser.h"
 #include "scene/ModuleOrva.h"
@@ -66,7 +67,11 @@ QString scriptFileProblem(const BatchOptions& options)
             return QStringLiteral("Couldn't read the selections file ") + options.selectionsFile +
                    QStringLiteral(": ") + reason;
     }
-    if (!options.output.isEmpty()) {
+    if (options.command == BatchOptions::Command::Page) {
+        if (QFileInfo::exists(options.output) && !QFileInfo(options.output).isDir())
+            return QStringLiteral("Couldn't write the test page to ") + options.output +
+                   QStringLiteral(": it is a file, not a folder");
+    } else if (!options.output.isEmpty()) {
         const QFileInfo output(options.output);
         if (output.isDir())
             return QStringLiteral("Couldn't write the script to ") + options.output +
@@ -191,7 +196,8 @@ int BatchRunner::run(const BatchOptions& options)
         m_err << "Not a folder: " << options.target << Qt::endl;
         return 2;
     }
-    if (options.command == BatchOptions::Command::Script || options.command == BatchOptions::Command::Check) {
+    if (options.command == BatchOptions::Command::Script || options.command == BatchOptions::Command::Check ||
+        options.command == BatchOptions::Command::Page) {
         const QString problem = scriptFileProblem(options);
         if (!problem.isEmpty()) {
             m_err << problem << Qt::endl;
@@ -222,6 +228,7 @@ int BatchRunner::run(const BatchOptions& options)
         return sweep(options);
     case BatchOptions::Command::Script:
     case BatchOptions::Command::Check:
+    case BatchOptions::Command::Page:
         return script(options);
     case BatchOptions::Command::Help:
     case BatchOptions::Command::Version:
@@ -314,6 +321,8 @@ int BatchRunner::script(const BatchOptions& options)
 
     if (options.command == BatchOptions::Command::Check)
         return check(options, tree);
+    if (options.command == BatchOptions::Command::Page)
+        return page(options, tree);
     TextChunks script;
     try {
         script = ScriptGenerator::GenerateScriptChunks(tree, world.deadline);
@@ -337,6 +346,22 @@ int BatchRunner::script(const BatchOptions& options)
         return 2;
     }
     return check(options, tree);
+}
+
+int BatchRunner::page(const BatchOptions& options, const SceneTree& tree)
+{
+    TestPageExport::Result written;
+    QString error;
+    if (!TestPageExport::write(tree, {options.target, m_browser->worldFiles(), options.output, options.cdn},
+                               &written, &error)) {
+        m_err << error << Qt::endl;
+        return 2;
+    }
+    m_out << "Exported a test page to " << options.output << ": " << written.functions << " functions"
+          << Qt::endl;
+    if (options.verbose)
+        m_err << written.files << " files, " << written.bytes << " bytes" << Qt::endl;
+    return 0;
 }
 
 int BatchRunner::check(const BatchOptions& options, const SceneTree& tree)

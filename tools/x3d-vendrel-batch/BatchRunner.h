@@ -46,8 +46,10 @@ private:
     bool loadTarget(const BatchOptions& options, SceneTree& tree, WorldResult& world);
     int tree(const BatchOptions& options);
     int sweep(const BatchOptions& options);
-    /// The script command, and the check command up to the check.
+    /// The script command, and the check and page commands up to their own part.
     int script(const BatchOptions& options);
+    /// The page command once the items are ticked: writes the test page; returns the exit status.
+    int page(const BatchOptions& options, const SceneTree& tree);
     /// Prints the script check's findings; returns 4 for findings with --strict, else 0.
     int check(const BatchOptions& options, const SceneTree& tree);
     /// Writes the script's bytes unchanged to the output stream's device; returns the exit status.
