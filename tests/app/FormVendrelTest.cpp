@@ -130,7 +130,7 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
             {"X3D Vendrel", "", "All, or just Named nodes", "...", "Go", "All ticked",
              "Create SAI JavaScript off",
              "File, Open , Stop Esc off, Recent Worlds , Load Selections... Ctrl+L off, Save Selections... "
-             "Ctrl+S off, Also write vendrel-host.js ,  , Quit Ctrl+Q",
+             "Ctrl+S off, Also write vendrel-host.js , Export Test Page...  off,  , Quit Ctrl+Q",
              "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
              "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
              "Check Script  off",

@@ -131,7 +131,7 @@ TEST(TestPageHtml, NamesFromTheWorldStayText)
     const QString html = QString::fromUtf8(
         TestPageExport::pageHtml({function}, QStringLiteral("<i>w</i>"), QStringLiteral("x\"ite.js"),
                                  QStringLiteral("w&.x3d"), QStringLiteral("s.js")));
-    for (const char* markup : {"<b", "<i>", "x\"ite", "w&.x3d"})
+    for (const char* markup : {"<b>", "<i>", "x\"ite", "w&.x3d"})
         EXPECT_FALSE(html.contains(QString::fromUtf8(markup))) << markup;
     EXPECT_EQ(html.count(QStringLiteral("</script"), Qt::CaseInsensitive), 4) << "one per script element";
 }
