@@ -191,12 +191,13 @@ QString scriptJson(const QJsonArray& array)
     return json;
 }
 
-/// A relative address for a path below the page's folder, as an attribute value.
-QString attribute(const QString& relativeOrUrl)
+/// An address as the value of an attribute in double quotes.
+QString attribute(const QString& address)
 {
-    return relativeOrUrl.toHtmlEscaped();
+    return address.toHtmlEscaped();
 }
 
+/// The address of a file below the page's folder: names may hold "#", "?", "%" or spaces.
 QString relativeUrl(const QString& relativePath)
 {
     return QString::fromUtf8(QUrl::toPercentEncoding(relativePath, "/"));
