@@ -87,6 +87,7 @@ TryDock::TryDock(SceneTree& tree, XiteTry* page, QWidget* parent)
     auto* scroll = new QScrollArea(content);
     scroll->setObjectName(QStringLiteral("TryRows"));
     scroll->setWidgetResizable(true);
+    scroll->setMinimumHeight(fontMetrics().height() * 14); // a handful of rows at least
     m_rowsArea = new QWidget(scroll);
     m_rows = new QVBoxLayout(m_rowsArea);
     m_rows->addStretch(1);
@@ -207,7 +208,8 @@ void TryDock::addRow(const ScriptFunctions::Function& function)
     name->setTextFormat(Qt::PlainText);
     name->setToolTip(fieldTypeName(function.fieldType));
     line->addWidget(name);
-    for (const QString& param : function.params) {
+    // A listener's parameters are the world's to give.
+    for (const QString& param : function.kind == Kind::Listener ? QStringList() : function.params) {
         auto* input = new QLineEdit(row.box);
         input->setObjectName(param);
         input->setPlaceholderText(param);
