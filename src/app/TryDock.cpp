@@ -100,7 +100,7 @@ TryDock::TryDock(SceneTree& tree, XiteTry* page, QWidget* parent)
     connect(&m_settle, &QTimer::timeout, this, &TryDock::refresh);
     m_poll.setInterval(pollMs);
     connect(&m_poll, &QTimer::timeout, this, [this] {
-        if (m_polling || !m_ready)
+        if (m_polling || !m_ready || m_listeners == 0)
             return;
         m_polling = true;
         m_page->poll(
@@ -180,6 +180,7 @@ void TryDock::refresh()
         if (function.kind == Kind::Listener)
             listeners.append(function.name);
     }
+    m_listeners = listeners.size();
     m_rowsArea->setUpdatesEnabled(true);
     if (functions.empty()) {
         setStatus(QStringLiteral("Tick Get_, Set_ or On_ items to try their functions"));

@@ -87,7 +87,8 @@ private:
     QTimer m_settle;
     QTimer m_poll;
     QElapsedTimer m_clock;
-    int m_generation = 0; // answers of an earlier refresh are dropped
+    qsizetype m_listeners = 0; // rows of listeners: nothing to poll without them
+    int m_generation = 0;      // answers of an earlier refresh are dropped
     bool m_stale = true;
     bool m_ready = false;
     bool m_polling = false;
