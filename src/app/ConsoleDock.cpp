@@ -22,7 +22,6 @@ ConsoleDock::ConsoleDock(QWidget* parent) : QDockWidget(QStringLiteral("Console"
     m_text->setObjectName(QStringLiteral("ConsoleText"));
     m_text->setReadOnly(true);
     m_text->setMaximumBlockCount(maxMessages);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     setWidget(m_text);
 
     m_badge = new QToolButton(parent);
@@ -41,7 +40,10 @@ ConsoleDock::ConsoleDock(QWidget* parent) : QDockWidget(QStringLiteral("Console"
 void ConsoleDock::add(const QString& message, int level, bool loading)
 {
     level = std::clamp(level, 0, 2);
-    const QString line = message.left(maxLength);
+    // The page's addresses mean nothing to the user: local files are named by their file URLs.
+    QString line = message.left(maxLength);
+    line.replace(QLatin1String("vendrel://local/file/"), QLatin1String("file:///"));
+    line.replace(QLatin1String("vendrel://local/app/"), QLatin1String(""));
     if (loading) {
         if (m_pending.size() < maxMessages)
             m_pending.append({line, level});

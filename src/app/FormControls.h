@@ -64,6 +64,14 @@ inline void setDefaultAndTabOrder(QPushButton* defaultButton, std::initializer_l
         (*tabOrder.begin())->setFocus();
 }
 
+/// The tool tips of the search text and its two options, which both search dialogs have.
+inline void explainSearchControls(QWidget* text, QWidget* exactMatch, QWidget* ignoreCase)
+{
+    text->setToolTip(QStringLiteral("The text to look for in the items' texts"));
+    exactMatch->setToolTip(QStringLiteral("Only items whose whole text is the search text"));
+    ignoreCase->setToolTip(QStringLiteral("Capital and small letters match each other"));
+}
+
 /// Shows the modeless dialog kept in `current`, making it first when it is not open (it deletes itself
 /// on close, which empties `current`); an open one is only brought to the front.
 template <class Dialog, class... Args> Dialog* showModeless(QPointer<Dialog>& current, Args&... args)

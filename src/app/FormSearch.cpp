@@ -29,6 +29,10 @@ FormSearch::FormSearch(TreeSearch& search, QWidget* parent) : QDialog(parent), m
     m_checkKeepOpen =
         makeControl<QCheckBox>(this, "CheckKeepOpen", QStringLiteral("Keep Open"), {240, 1200, 1695, 255});
 
+    explainSearchControls(m_textSearch, m_checkExactMatch, m_checkIgnoreCase);
+    m_commandFindNext->setToolTip(QStringLiteral("Highlight the next matching item (F3 in the window)"));
+    m_checkKeepOpen->setToolTip(QStringLiteral("Keep this dialog open after a match"));
+
     fitToFont(this, sizeFromTwips(4680, 2085));
     setDefaultAndTabOrder(m_commandFindNext, {m_textSearch, m_checkExactMatch, m_checkIgnoreCase,
                                               m_commandFindNext, m_checkKeepOpen});

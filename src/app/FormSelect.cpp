@@ -32,6 +32,12 @@ FormSelect::FormSelect(SceneTree& tree, QString& lastSelectText, QWidget* parent
     m_checkSelectOn =
         makeControl<QCheckBox>(this, "CheckSelectOn", QStringLiteral("On"), {1980, 720, 615, 255});
 
+    explainSearchControls(m_textSearch, m_checkExactMatch, m_checkIgnoreCase);
+    m_commandSelect->setToolTip(QStringLiteral("Tick the matching items of the kinds chosen below"));
+    m_checkSelectSet->setToolTip(QStringLiteral("Tick matching Set_ items"));
+    m_checkSelectGet->setToolTip(QStringLiteral("Tick matching Get_ items"));
+    m_checkSelectOn->setToolTip(QStringLiteral("Tick matching On_ items"));
+
     fitToFont(this, sizeFromTwips(4680, 2085));
     setDefaultAndTabOrder(m_commandSelect,
                           {m_textSearch, m_checkExactMatch, m_checkIgnoreCase, m_commandSelect,

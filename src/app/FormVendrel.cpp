@@ -197,6 +197,9 @@ void FormVendrel::makeControls(QWidget* browserView)
 
     m_treeView1 = new SceneTreeView(m_surface);
     m_treeView1->setObjectName(QStringLiteral("TreeView1"));
+    m_treeView1->setToolTip(
+        QStringLiteral("The world's nodes and fields: tick the Get_, Set_ and On_ items the "
+                       "script is to have (* opens everything below an item)"));
     m_treeView1->setHeaderHidden(true);
     m_treeView1->setUniformRowHeights(true); // trees of a million items stay quick to scroll
     m_model = new SceneTreeModel(m_tree, this);
@@ -396,6 +399,7 @@ void FormVendrel::makeFindingsList()
     m_findingsDock->setObjectName(QStringLiteral("ScriptCheck"));
     m_findings = new QListWidget(m_findingsDock);
     m_findings->setObjectName(QStringLiteral("ScriptFindings"));
+    m_findings->setToolTip(QStringLiteral("A double click highlights the finding's item in the tree"));
     m_findingsDock->setWidget(m_findings);
     addDockWidget(Qt::BottomDockWidgetArea, m_findingsDock);
     m_findingsDock->hide();

@@ -47,7 +47,7 @@ LoadCommand::~LoadCommand()
 void LoadCommand::attach()
 {
     if (!m_orva.browser) {
-        m_messages.show(noBrowserMessage);
+        m_messages.warn(noBrowserMessage);
         return;
     }
     m_attached = m_orva.browser;
@@ -188,7 +188,7 @@ void LoadCommand::adopt(const QString& address)
 LoadCommand::Outcome LoadCommand::fail(const QString& message)
 {
     m_controls.showStatus(failedStatus.arg(FileNames::FileNamePart(m_address)));
-    m_messages.show(message);
+    m_messages.warn(message);
     return Outcome::Failed;
 }
 

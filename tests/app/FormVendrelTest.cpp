@@ -351,7 +351,7 @@ TEST_F(FormVendrelTest, SelectByNameTicksTheMatchingKindsStaysOpenAndRemembersIt
 }
 
 // No caption is cut, whatever the font: at the default and at a large one.
-TEST_F(FormVendrelTest, EveryCaptionFitsItsControlInTheWindowAndBothDialogs)
+TEST_F(FormVendrelTest, EveryCaptionFitsItsControlAndEveryControlHasATipInTheWindowAndBothDialogs)
 {
     const QFont normal = QApplication::font();
     for (const int points : {normal.pointSize(), 20}) {
@@ -367,6 +367,12 @@ TEST_F(FormVendrelTest, EveryCaptionFitsItsControlInTheWindowAndBothDialogs)
                                 shown<FormSelect>().value(0)}) {
             ASSERT_TRUE(window);
             for (QWidget* control : window->findChildren<QWidget*>()) {
+                // Every control of our own that acts tells what it does.
+                if ((qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+                     qobject_cast<QAbstractItemView*>(control)) &&
+                    !control->objectName().isEmpty() && !control->objectName().startsWith(u"qt_")) {
+                    EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+                }
                 QString text = control->property("text").toString().remove(u'&');
                 int indicator = 0; // a box's indicator and the space after it
                 if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
