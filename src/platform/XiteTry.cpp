@@ -19,6 +19,13 @@ QString bounded(const QJsonValue& value)
     return value.toString().left(XiteTry::maxText);
 }
 
+/// A count or a time of the page as a whole number, whatever number it sent.
+qint64 wholeNumber(const QJsonValue& value)
+{
+    const double number = value.toDouble();
+    return number >= 0 && number < 1e15 ? qint64(number) : 0;
+}
+
 QStringList boundedList(const QJsonValue& value)
 {
     QStringList list;
@@ -152,12 +159,12 @@ QHash<QString, XiteTry::Log> XiteTry::logsOf(const QVariant& reply)
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QJsonObject found = it.value().toObject();
         Log log;
-        log.count = qint64(found.value(u"count").toDouble());
+        log.count = wholeNumber(found.value(u"count"));
         const QJsonArray entries = found.value(u"entries").toArray();
         for (qsizetype i = std::max<qsizetype>(0, entries.size() - maxLogEntries); i < entries.size(); ++i) {
             const QJsonObject entry = entries.at(i).toObject();
             log.entries.append({bounded(entry.value(u"text")), bounded(entry.value(u"error")),
-                                qint64(entry.value(u"ms").toDouble())});
+                                wholeNumber(entry.value(u"ms"))});
         }
         logs.insert(it.key().left(maxText), log);
     }

@@ -1,4 +1,5 @@
 #include "app/FormVendrel.h"
+#include "app/TryDock.h"
 
 #include "RecordingMessageBox.h"
 #include "WebEngineForTests.h"
@@ -95,7 +96,7 @@ TEST_F(TryDockXiteTest, CallsTheScriptsFunctionsInTheWorldShown)
     EXPECT_EQ(value("Hop", "keyValue"), u"[0 0 0, 0 4 0, 0 0 0]");
     // Each touch counts a click at the world's next frame; the getter is asked until it has, the
     // listener's log follows.
-    for (const QString clicks : {QStringLiteral("1"), QStringLiteral("2")}) {
+    for (const QString& clicks : {QStringLiteral("1"), QStringLiteral("2")}) {
         call("Set_Counter_touched");
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
@@ -118,4 +119,30 @@ TEST_F(TryDockXiteTest, CallsTheScriptsFunctionsInTheWorldShown)
     EXPECT_TRUE(QTest::qWaitFor([&] { return result("Set_Hop_keyValue").startsWith(u"Error: "); }, 5000));
     EXPECT_TRUE(result("Set_Hop_keyValue").contains(u"no element 7 of 3"))
         << result("Set_Hop_keyValue").toStdString();
+}
+
+// Changed ticks rebuild the panel and reload the script: its listeners are attached anew and each call is
+// logged once. Another world empties the panel.
+TEST_F(TryDockXiteTest, TicksRebuildThePanelAndAnotherWorldEmptiesIt)
+{
+    auto tick = [&](const QStringList& items) {
+        for (int i = 1; i <= form->tree().count(); ++i)
+            form->tree().setChecked(i, items.contains(form->tree().text(i)));
+    };
+    auto* dock = form->findChild<TryDock*>("Try");
+    tick({"Set_Counter_touched", "On_Counter_clicks"});
+    form->findChild<QAction*>("ViewTry")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dock->isReady(); }, 10000));
+    EXPECT_EQ(row("GetCounterclicks"), nullptr);
+
+    tick({"Set_Counter_touched", "On_Counter_clicks", "Get_Counter_clicks"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row("GetCounterclicks") && dock->isReady(); }, 10000));
+    call("Set_Counter_touched");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result("OnCounterclicks").startsWith(u"1 call\n"); }, 5000));
+    QTest::qWait(3 * TryDock::pollMs);
+    EXPECT_TRUE(result("OnCounterclicks").startsWith(u"1 call\n")) << result("OnCounterclicks").toStdString();
+
+    form->findChild<QLineEdit*>("TextFileName")->setText(test::world("clock.x3dv"));
+    QTest::mouseClick(form->findChild<QWidget*>("CommandLoad"), Qt::LeftButton);
+    EXPECT_EQ(row("OnCounterclicks"), nullptr);
 }
