@@ -214,6 +214,8 @@ void TryDock::addRow(const ScriptFunctions::Function& function)
         auto* input = new QLineEdit(row.box);
         input->setObjectName(param);
         input->setPlaceholderText(param);
+        input->setToolTip(param == u"arr" ? QStringLiteral("A JSON list, or elements separated by commas")
+                                          : fieldTypeName(function.fieldType));
         input->setMaximumWidth(param == u"arr" || function.fieldType == SFString ? 320 : 80);
         line->addWidget(input);
         row.inputs.push_back(input);
@@ -221,6 +223,7 @@ void TryDock::addRow(const ScriptFunctions::Function& function)
     if (function.kind != Kind::Listener) {
         auto* call = new QPushButton(QStringLiteral("Call"), row.box);
         call->setObjectName(QStringLiteral("Call"));
+        call->setToolTip(QStringLiteral("Call it in the world shown"));
         const std::size_t index = m_rowList.size();
         connect(call, &QPushButton::clicked, this, [this, index] { callRow(m_rowList[index]); });
         line->addWidget(call);
