@@ -35,6 +35,7 @@ bench: build
 	$(BUILD)/bench/vendrel_bench_xite_scene
 	$(BUILD)/bench/vendrel_bench_tree_view
 	xvfb-run -a -s "-screen 0 1600x1200x24" $(BUILD)/bench/vendrel_bench_host
+	xvfb-run -a -s "-screen 0 1600x1200x24" $(BUILD)/bench/vendrel_bench_try
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

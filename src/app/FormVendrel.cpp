@@ -7,6 +7,7 @@
 #include "FormSearch.h"
 #include "FormSelect.h"
 #include "SceneTreeView.h"
+#include "TryDock.h"
 #include "core/FileDialog.h"
 #include "core/FileNames.h"
 #include "core/MessageBox.h"
@@ -19,6 +20,7 @@
 #include "platform/QtMessageBox.h"
 #include "platform/TestPageExport.h"
 #include "platform/XiteBrowser.h"
+#include "platform/XiteTry.h"
 #include "scene/SceneTreeModel.h"
 #include "scene/SceneWalker.h"
 #include "scriptgen/ScriptCheck.h"
@@ -113,6 +115,7 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
     makeFindingsList();
     makeDetails();
     makeConsole();
+    makeTry();
     makeMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addPermanentWidget(m_console->badge());
@@ -141,6 +144,7 @@ FormVendrel::FormVendrel(Platform platform, QWidget* parent) : QMainWindow(paren
 FormVendrel::~FormVendrel()
 {
     Form_Unload();
+    delete m_try; // it watches the tree, which goes before the window's children
 }
 
 void FormVendrel::makeControls(QWidget* browserView)
@@ -323,6 +327,10 @@ void FormVendrel::makeMenus()
     console->setObjectName(QStringLiteral("ViewConsole"));
     console->setText(QStringLiteral("C&onsole"));
     view->addAction(console);
+    QAction* tryEntry = m_try->toggleViewAction();
+    tryEntry->setObjectName(QStringLiteral("ViewTry"));
+    tryEntry->setText(QStringLiteral("T&ry"));
+    view->addAction(tryEntry);
 
     // A top-level entry of the menu bar that acts when clicked.
     QAction* about = menuBar()->addAction(QStringLiteral("&About"));
@@ -371,6 +379,22 @@ void FormVendrel::makeConsole()
     m_console->hide();
     if (auto* xite = dynamic_cast<XiteBrowser*>(m_orva.browser.get()))
         connect(xite, &XiteBrowser::consoleMessage, m_console, &ConsoleDock::add);
+}
+
+void FormVendrel::makeTry()
+{
+    // The page of the world shown, even while another loads.
+    auto* xite = dynamic_cast<XiteBrowser*>(m_orva.browser.get());
+    m_xiteTry = new XiteTry(
+        [xite]() -> QWebEnginePage* {
+            if (!xite)
+                return nullptr;
+            return xite->pageBelow() ? xite->pageBelow() : xite->page();
+        },
+        this);
+    m_try = new TryDock(m_tree, m_xiteTry, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_try);
+    m_try->hide();
 }
 
 void FormVendrel::makeFindingsList()
@@ -523,6 +547,7 @@ void FormVendrel::CommandLoad_Click()
         return;
     }
     m_console->loadDone();
+    m_try->clear();
     m_hint->hide();
     setWindowTitle(FileNames::FileNamePart(address) + QStringLiteral(" - X3D Vendrel"));
 }

@@ -39,6 +39,8 @@ class LoadCommand;
 class MessageBox;
 class SceneTreeModel;
 class SceneWalker;
+class TryDock;
+class XiteTry;
 
 /// The main window: the address box with "..." and "Go", the browser view, the scene tree, "All" and
 /// "Create SAI JavaScript", the File, Edit, View and About menus, the script check's findings in a dock
@@ -127,6 +129,7 @@ private:
     void showStatus(const QString& text) override;
     void setLoading(bool loading) override;
     void makeConsole();
+    void makeTry();
     QAction* addMenuAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
                            const std::function<void()>& command);
     float clientWidth() const;
@@ -160,6 +163,8 @@ private:
     QPointer<FormSelect> m_formSelect;
     DetailsDock* m_details = nullptr;
     ConsoleDock* m_console = nullptr;
+    XiteTry* m_xiteTry = nullptr;
+    TryDock* m_try = nullptr;
     QAction* m_stop = nullptr;
     QWidget* m_hint = nullptr; // over the view until a world is loaded
     bool m_busy = false;       // the busy cursor is set

@@ -134,7 +134,7 @@ TEST_F(FormVendrelTest, StartUpShowsTheControlsMenusAndLayoutOfAWindowWithoutAWo
              "Edit, Find by name Ctrl+F off, Select All Set Ctrl+A off, Select by name Ctrl+N, "
              "Select All Get Ctrl+G off, Select All On Ctrl+O off, Deselect All Ctrl+X off, "
              "Check Script  off",
-             "View, Field Types , Script Check , Details , Console ", "About"}));
+             "View, Field Types , Script Check , Details , Console , Try ", "About"}));
     choose("About");
     EXPECT_TRUE(messages.messages.value(0).contains(QRegularExpression("^X3D Vendrel .*\nX_ITE ")));
 
