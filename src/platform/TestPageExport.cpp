@@ -93,6 +93,40 @@ function shownValue(value) {
   return text.length > 300 ? text.slice(0, 300) + "..." : text;
 }
 
+// The texts of a value's parts, as a setter's boxes take them: x y z (angle), r g b (a), or the value.
+function partTexts(value) {
+  if (value === null || typeof value !== "object") return [String(value)];
+  for (const names of [["x", "y", "z", "angle"], ["r", "g", "b", "a"], ["x", "y", "z", "w"], ["x", "y", "z"],
+                       ["r", "g", "b"], ["x", "y"]]) {
+    if (names.every(name => typeof value[name] === "number")) return names.map(name => String(value[name]));
+  }
+  return [String(value)];
+}
+
+// The field's current value as the texts of the setter's boxes: the list for "arr", element 0 for "i".
+function currentTexts(f) {
+  const value = browser.getExecutionContext().getNode(f.node).getField(f.field).getValue();
+  if (f.params[0] === "arr") {
+    const elements = Array.from(value);
+    return [elements.every(element => typeof element === "string") ? JSON.stringify(elements)
+                                                                  : elements.map(e => partTexts(e).join(" ")).join(", ")];
+  }
+  if (f.params[0] === "i") return ["0"].concat(value.length ? partTexts(value[0]) : []);
+  return partTexts(value);
+}
+
+// Once the world is there, the setters' boxes show the values its fields hold.
+const fills = [];
+function fillFromWorld() {
+  fills.forEach(fill => {
+    try {
+      fill();
+    } catch (error) {
+      // the box keeps its default: the field cannot be read
+    }
+  });
+}
+
 function defaultText(param, type) {
   if (param === "arr" || type.endsWith("String")) return "";
   if (type.endsWith("Bool")) return "true";
@@ -131,6 +165,12 @@ function addRow(f) {
       inputCell.append(label);
       return input;
     });
+    if (f.node) {
+      fills.push(() => {
+        const texts = currentTexts(f);
+        if (texts.length === inputs.length) inputs.forEach((input, i) => { input.value = texts[i]; });
+      });
+    }
     inputCell.append(call);
     call.addEventListener("click", guarded(row, () => {
       window[f.name](...inputs.map(input => argumentOf(input, f.type)));
@@ -161,6 +201,9 @@ function addRow(f) {
 }
 
 functions.forEach(addRow);
+VendrelHost.x3d.addBrowserCallback("vendrel-test-page", X3D.X3DConstants.INITIALIZED_EVENT,
+                                   () => setTimeout(fillFromWorld, 0));
+if (browser.getExecutionContext()) fillFromWorld();
 </script>
 </body>
 </html>
@@ -272,6 +315,8 @@ QByteArray TestPageExport::pageHtml(const std::vector<ScriptFunctions::Function>
             {QStringLiteral("name"), function.name},
             {QStringLiteral("params"), QJsonArray::fromStringList(function.params)},
             {QStringLiteral("type"), function.fieldType ? fieldTypeName(function.fieldType) : QString()},
+            {QStringLiteral("node"), function.nodePath},
+            {QStringLiteral("field"), function.fieldName},
         });
     }
     QString page = QString::fromUtf8(pageTemplate);

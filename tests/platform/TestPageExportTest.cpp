@@ -99,6 +99,11 @@ TEST_F(TestPageExportTest, EveryRowOfTheExampleWorldsPageWorks)
               "true")
         << "the listeners are set up: " << page->errors.join(u'\n').toStdString();
 
+    // The setters' boxes show what the world holds: the viewpoint's position, the first key value.
+    const QString boxes =
+        QStringLiteral("[...document.querySelectorAll('input')].map(i => i.value).join(' ')");
+    EXPECT_EQ(evaluateUntil(*page, boxes, QRegularExpression("^0 2 9 0 ")).section(u' ', 0, 3), "0 2 9 0");
+
     // In this order: the touch counts a click, which the getter reads and the listener logs.
     const struct
     {
