@@ -393,8 +393,14 @@ void FormVendrel::makeTry()
         },
         this);
     m_try = new TryDock(m_tree, m_xiteTry, this);
-    addDockWidget(Qt::BottomDockWidgetArea, m_try);
+    // A tab beside the details: the tall area at the right holds many rows, the world view keeps its room.
+    addDockWidget(Qt::RightDockWidgetArea, m_try);
+    tabifyDockWidget(m_details, m_try);
     m_try->hide();
+    connect(m_try->toggleViewAction(), &QAction::triggered, m_try, [this](bool shown) {
+        if (shown)
+            m_try->raise();
+    });
 }
 
 void FormVendrel::makeFindingsList()
