@@ -365,7 +365,8 @@ void FormVendrel::showStatus(const QString& text)
 
 void FormVendrel::setLoading(bool loading)
 {
-    m_stop->setEnabled(loading);
+    // Stop gives up a load that waits for its world; the tree of one that came is built in a moment.
+    m_stop->setEnabled(loading && m_load->isLoading());
     // The busy cursor with an arrow: the world shown stays usable meanwhile.
     if (loading != m_busy)
         loading ? QApplication::setOverrideCursor(Qt::BusyCursor) : QApplication::restoreOverrideCursor();
