@@ -3,6 +3,7 @@
 // 50 ms. Runs the real browser, so it needs a display (make bench starts a virtual one).
 
 #include "BenchStubs.h"
+#include "BenchXiteWorld.h"
 #include "core/FileReader.h"
 #include "platform/HostLibrary.h"
 #include "platform/WebEngineSetup.h"
@@ -48,22 +49,11 @@ QVariant evaluate(vendrel::XiteBrowser& browser, const QString& js)
 
 void BM_SetupListeners(benchmark::State& state)
 {
-    const auto browser = vendrel::XiteBrowser::create();
-    if (!browser) {
-        state.SkipWithError("no X_ITE files");
+    vendrel::bench::XiteWorld scene;
+    if (!scene.prepare(world(int(state.range(0))), QStringLiteral("listeners.x3dv"), state))
         return;
-    }
-    vendrel::X3DBrowserView view(browser);
-    view.resize(320, 240);
-    view.show();
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("listeners.x3dv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(world(int(state.range(0)))) < 0) {
-        state.SkipWithError("cannot write the world");
-        return;
-    }
-    file.close();
+    const auto& browser = scene.browser;
+    const QString& path = scene.path;
     QByteArray host;
     vendrel::FileReader::read(vendrel::HostLibrary::path(), host, nullptr);
     vendrel::bench::NoMessages messages;

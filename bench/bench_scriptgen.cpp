@@ -1,5 +1,5 @@
-// Generates (and checks) the script for 100,000 ticked access items: a third each "Get_", "On_" and "Set_", over
-// named Transforms and Coordinates and unnamed Shapes, Appearances and Materials below them (walked with
+// Generates (and checks) the script for 100,000 ticked access items: a third each "Get_", "On_" and "Set_",
+// over named Transforms and Coordinates and unnamed Shapes, Appearances and Materials below them (walked with
 // "All" ticked), with fields of seven types.
 
 #include "BenchStubs.h"

@@ -3,6 +3,7 @@
 // page and the setters' boxes filled. Runs the real browser, so it needs a display.
 
 #include "BenchStubs.h"
+#include "BenchXiteWorld.h"
 #include "app/TryDock.h"
 #include "platform/WebEngineSetup.h"
 #include "platform/X3DBrowserView.h"
@@ -35,22 +36,11 @@ QByteArray world(int count)
 
 void BM_TryPanelReady(benchmark::State& state)
 {
-    const auto browser = vendrel::XiteBrowser::create();
-    if (!browser) {
-        state.SkipWithError("no X_ITE files");
+    vendrel::bench::XiteWorld scene;
+    if (!scene.prepare(world(int(state.range(0))), QStringLiteral("try.x3dv"), state))
         return;
-    }
-    vendrel::X3DBrowserView view(browser);
-    view.resize(320, 240);
-    view.show();
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("try.x3dv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(world(int(state.range(0)))) < 0) {
-        state.SkipWithError("cannot write the world");
-        return;
-    }
-    file.close();
+    const auto& browser = scene.browser;
+    const QString& path = scene.path;
     vendrel::XiteLoadWaiter waiter(*browser);
     if (waiter.load(path, 60000) != vendrel::XiteLoadWaiter::Result::Loaded) {
         state.SkipWithError("the world did not load");

@@ -1,7 +1,7 @@
 #include "app/FormVendrel.h"
 
-#include "RecordingMessageBox.h"
 #include "WebEngineForTests.h"
+#include "XiteWindow.h"
 #include "persistence/ModuleINI.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteBrowser.h"
@@ -25,26 +25,11 @@ using namespace vendrel;
 
 namespace {
 
-/// The window with the real browser, a world loaded as "Go" loads it.
-class FormVendrelXiteTest : public testing::Test
+/// The window with the real browser, a test world loaded as "Go" loads it.
+class FormVendrelXiteTest : public test::XiteWindow
 {
 protected:
-    void SetUp() override
-    {
-        browser = XiteBrowser::create();
-        if (!browser)
-            GTEST_SKIP() << "the X_ITE files are not there";
-        form = std::make_unique<FormVendrel>(
-            FormVendrel::Platform{browser, new X3DBrowserView(browser), nullptr, &messages, nullptr});
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void load(const char* world)
-    {
-        form->findChild<QLineEdit*>("TextFileName")->setText(test::world(world));
-        QTest::mouseClick(form->findChild<QWidget*>("CommandLoad"), Qt::LeftButton);
-    }
-
+    void load(const char* world) { loadAddress(test::world(world)); }
     QString status() const { return form->statusBar()->currentMessage(); }
     /// What must not change when a load does not bring its world.
     QStringList state() const
@@ -56,10 +41,6 @@ protected:
             seen << form->tree().text(item) + (form->tree().checked(item) ? u" ticked" : u"");
         return seen;
     }
-
-    std::shared_ptr<XiteBrowser> browser;
-    test::RecordingMessageBox messages;
-    std::unique_ptr<FormVendrel> form;
 };
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "app/FormVendrel.h"
 #include "app/TryDock.h"
 
-#include "RecordingMessageBox.h"
 #include "WebEngineForTests.h"
+#include "XiteWindow.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteBrowser.h"
 #include "platform/XiteTry.h"
@@ -21,20 +21,15 @@ using namespace vendrel;
 namespace {
 
 /// The window with the real browser and the example world, the Try panel shown for some of its items.
-class TryDockXiteTest : public testing::Test
+class TryDockXiteTest : public test::XiteWindow
 {
 protected:
     void SetUp() override
     {
-        browser = XiteBrowser::create();
-        if (!browser)
-            GTEST_SKIP() << "the X_ITE files are not there";
-        form = std::make_unique<FormVendrel>(
-            FormVendrel::Platform{browser, new X3DBrowserView(browser), nullptr, &messages, nullptr});
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->findChild<QLineEdit*>("TextFileName")->setText(QStringLiteral(VENDREL_EXAMPLE_WORLD));
-        QTest::mouseClick(form->findChild<QWidget*>("CommandLoad"), Qt::LeftButton);
+        XiteWindow::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        loadAddress(QStringLiteral(VENDREL_EXAMPLE_WORLD));
         ASSERT_GT(form->tree().count(), 10);
     }
 
@@ -59,10 +54,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !text.isNull(); }, 5000));
         return text;
     }
-
-    std::shared_ptr<XiteBrowser> browser;
-    test::RecordingMessageBox messages;
-    std::unique_ptr<FormVendrel> form;
 };
 
 } // namespace
