@@ -1,8 +1,16 @@
 #pragma once
 
+#include "BenchStubs.h"
+#include "core/IdleEventPump.h"
+#include "platform/WebEngineSetup.h"
 #include "platform/X3DBrowserView.h"
 #include "platform/XiteBrowser.h"
+#include "platform/XiteLoadWaiter.h"
+#include "scene/ModuleOrva.h"
+#include "scene/SceneTree.h"
+#include "scene/SceneWalker.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -36,10 +44,38 @@ struct XiteWorld
         return true;
     }
 
+    /// Loads the world and walks it into `tree` ("All" as `checkAll` reads it); false, the benchmark
+    /// told why, when it does not load.
+    bool load(SceneTree& tree, int checkAll, benchmark::State& state)
+    {
+        XiteLoadWaiter waiter(*browser);
+        if (waiter.load(path, 60000) != XiteLoadWaiter::Result::Loaded) {
+            state.SkipWithError("the world did not load");
+            return false;
+        }
+        ModuleOrva orva;
+        orva.context = browser->getExecutionContext();
+        NoMessages messages;
+        IdleEventPump events;
+        SceneWalker(tree, orva, messages, events, [checkAll] { return checkAll; }).BuildSceneTree();
+        return true;
+    }
+
     std::shared_ptr<XiteBrowser> browser;
     std::unique_ptr<X3DBrowserView> view;
     QTemporaryDir folder;
     QString path;
 };
+
+/// The main() of a benchmark that needs the web engine: it must be prepared before the application.
+inline int runWithWebEngine(int argc, char** argv)
+{
+    prepareWebEngine();
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 } // namespace vendrel::bench

@@ -53,22 +53,12 @@ void BM_SetupListeners(benchmark::State& state)
     if (!scene.prepare(world(int(state.range(0))), QStringLiteral("listeners.x3dv"), state))
         return;
     const auto& browser = scene.browser;
-    const QString& path = scene.path;
     QByteArray host;
     vendrel::FileReader::read(vendrel::HostLibrary::path(), host, nullptr);
-    vendrel::bench::NoMessages messages;
-    vendrel::IdleEventPump events;
-
     for (auto _ : state) {
-        vendrel::XiteLoadWaiter waiter(*browser);
-        if (waiter.load(path, 60000) != vendrel::XiteLoadWaiter::Result::Loaded) {
-            state.SkipWithError("the world did not load");
-            return;
-        }
         vendrel::SceneTree tree;
-        vendrel::ModuleOrva orva;
-        orva.context = browser->getExecutionContext();
-        vendrel::SceneWalker(tree, orva, messages, events, [] { return 1; }).BuildSceneTree();
+        if (!scene.load(tree, 1, state))
+            return;
         for (int i = 1; i <= tree.count(); ++i)
             tree.setChecked(i, tree.text(i).startsWith(u"On_"));
         // The library finds the world initialized and calls setupListeners(), timed here, once the
@@ -96,10 +86,5 @@ BENCHMARK(BM_SetupListeners)->Arg(1000)->UseManualTime()->Iterations(5)->Unit(be
 
 int main(int argc, char** argv)
 {
-    vendrel::prepareWebEngine();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vendrel::bench::runWithWebEngine(argc, argv);
 }

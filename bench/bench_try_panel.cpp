@@ -40,18 +40,9 @@ void BM_TryPanelReady(benchmark::State& state)
     if (!scene.prepare(world(int(state.range(0))), QStringLiteral("try.x3dv"), state))
         return;
     const auto& browser = scene.browser;
-    const QString& path = scene.path;
-    vendrel::XiteLoadWaiter waiter(*browser);
-    if (waiter.load(path, 60000) != vendrel::XiteLoadWaiter::Result::Loaded) {
-        state.SkipWithError("the world did not load");
-        return;
-    }
     vendrel::SceneTree tree;
-    vendrel::ModuleOrva orva;
-    orva.context = browser->getExecutionContext();
-    vendrel::bench::NoMessages messages;
-    vendrel::IdleEventPump events;
-    vendrel::SceneWalker(tree, orva, messages, events, [] { return 0; }).BuildSceneTree();
+    if (!scene.load(tree, 0, state))
+        return;
     int ticked = 0;
     for (int i = 1; i <= tree.count(); ++i) {
         const QString& text = tree.text(i);
@@ -79,10 +70,5 @@ BENCHMARK(BM_TryPanelReady)->Arg(334)->UseManualTime()->Iterations(5)->Unit(benc
 
 int main(int argc, char** argv)
 {
-    vendrel::prepareWebEngine();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vendrel::bench::runWithWebEngine(argc, argv);
 }
