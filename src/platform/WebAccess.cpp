@@ -14,14 +14,14 @@ void WebAccess::setWorld(const QString& address, bool web)
 
 void WebAccess::allow(const QString& host)
 {
-    m_allowed[m_world].insert(host.toLower());
+    m_leaves->allowed[m_world].insert(host.toLower());
 }
 
 bool WebAccess::allows(const QString& host) const
 {
     if (host.isEmpty())
         return false;
-    return m_allowAll || m_webWorld || m_allowed.value(m_world).contains(host.toLower());
+    return m_leaves->allowAll || m_webWorld || m_leaves->allowed.value(m_world).contains(host.toLower());
 }
 
 QUrl WebAccess::throughGate(const QUrl& web)

@@ -118,10 +118,14 @@ std::unique_ptr<XiteBrowser::Page> XiteBrowser::makePage()
     // A profile of its own per page: no storage on disk, and a renderer process of its own, so a fresh
     // page never shares the renderer of one that stopped answering.
     page->profile = new QWebEngineProfile(this);
-    page->handler = new XiteUrlSchemeHandler(m_webFolder, m_webAccess, page->profile);
+    page->web = std::make_shared<WebAccess>(m_webAccess);
+    page->handler = new XiteUrlSchemeHandler(m_webFolder, page->web, page->profile);
     auto* interceptor = new XiteRequestInterceptor(
-        m_webAccess,
-        [this](const QString& host) {
+        page->web,
+        [this, page](const QString& host) {
+            // While a load runs, the question is about its world only.
+            if (m_loading && page != m_loading.get())
+                return;
             emit webRefused(host);
             // Told later, so a listener may ask the user and load again.
             QTimer::singleShot(0, this, [this, host] {
@@ -237,6 +241,13 @@ void XiteBrowser::restart()
     emit pageReplaced(m_shown->page);
 }
 
+void XiteBrowser::allowWebHost(const QString& host)
+{
+    // The world asked for last: the one a load brings, else the one shown.
+    if (Page* page = m_loading ? m_loading.get() : m_shown.get())
+        page->web->allow(host);
+}
+
 void XiteBrowser::cancelLoad()
 {
     if (m_state != State::Loading)
@@ -258,11 +269,12 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     m_requestTime = QDateTime::currentMSecsSinceEpoch();
 
     QString worldFile;
+    bool web = false;
     if (isWebAddress(address)) {
         m_currentUrl = address;
         // Fetched by the tool and served under the page's origin: the server needs no CORS headers.
         m_pageTarget = WebAccess::throughGate(QUrl(address)).toString(QUrl::FullyEncoded);
-        m_webAccess.setWorld(address, true); // a world from the web reads no local files
+        web = true; // a world from the web reads no local files
     } else {
         const QUrl asUrl(address);
         const QString path =
@@ -279,7 +291,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
             return;
         }
         worldFile = path;
-        m_webAccess.setWorld(path, false);
+
         m_pageTarget = XiteUrlSchemeHandler::fileUrl(path).toString(QUrl::FullyEncoded);
     }
     // The load before this one has not answered: its world may hold the page in a script that never
@@ -294,6 +306,7 @@ void XiteBrowser::loadURL(const QStringList& url, const QStringList&)
     }
     m_loading->serial = m_serial;
     m_loading->handler->setWorld(worldFile);
+    m_loading->web->setWorld(web ? address : worldFile, web);
     m_pending = true; // goes out once the new page is ready
     emit pageReplaced(m_loading->page);
     sendPendingLoad();

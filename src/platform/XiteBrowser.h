@@ -91,7 +91,7 @@ public:
 
     /// Lets the world shown now reach `host` through the tool for the rest of the session; a reload shows
     /// what it fetches from there.
-    void allowWebHost(const QString& host) override { m_webAccess.allow(host); }
+    void allowWebHost(const QString& host) override;
     /// Lets every world reach every web host (the batch tool's --allow-network).
     void allowAllWeb() { m_webAccess.allowAll(); }
 
@@ -124,6 +124,7 @@ private:
         QWebChannel* channel = nullptr;
         QPointer<XiteBridge> bridge; // the page could ask for its deletion
         QString token;
+        std::shared_ptr<WebAccess> web; // the hosts its world may reach
         bool ready = false;
         bool dead = false;
         int serial = 0; // of the load it is for
@@ -160,8 +161,8 @@ private:
     int m_serial = 0;
     bool m_pending = false;
     QString m_pageTarget;
-    QString m_worldFile; // the local world whose files the loading page may read
-    WebAccess m_webAccess;
+    QString m_worldFile;   // the local world whose files the loading page may read
+    WebAccess m_webAccess; // the session's leaves, which every page's copy shares
     QString m_currentUrl;
     QString m_lastError;
     qint64 m_requestTime = 0; // ms since the epoch

@@ -5,9 +5,9 @@
 
 namespace vendrel {
 
-XiteRequestInterceptor::XiteRequestInterceptor(const WebAccess& access,
+XiteRequestInterceptor::XiteRequestInterceptor(std::shared_ptr<const WebAccess> access,
                                                std::function<void(const QString&)> refused, QObject* parent)
-    : QWebEngineUrlRequestInterceptor(parent), m_access(access), m_refused(std::move(refused))
+    : QWebEngineUrlRequestInterceptor(parent), m_access(std::move(access)), m_refused(std::move(refused))
 {}
 
 void XiteRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
@@ -22,7 +22,7 @@ void XiteRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
                           type != QWebEngineUrlRequestInfo::ResourceTypeSubFrame &&
                           type != QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame &&
                           type != QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadSubFrame;
-    if (material && m_access.allows(url.host())) {
+    if (material && m_access->allows(url.host())) {
         info.redirect(WebAccess::throughGate(url));
         return;
     }

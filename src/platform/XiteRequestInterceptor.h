@@ -3,6 +3,7 @@
 #include <QWebEngineUrlRequestInterceptor>
 
 #include <functional>
+#include <memory>
 
 namespace vendrel {
 
@@ -17,13 +18,13 @@ class XiteRequestInterceptor : public QWebEngineUrlRequestInterceptor
     Q_OBJECT
 public:
     /// `refused` hears the host of every web request refused for want of the user's leave.
-    XiteRequestInterceptor(const WebAccess& access, std::function<void(const QString&)> refused,
-                           QObject* parent = nullptr);
+    XiteRequestInterceptor(std::shared_ptr<const WebAccess> access,
+                           std::function<void(const QString&)> refused, QObject* parent = nullptr);
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
 private:
-    const WebAccess& m_access;
+    std::shared_ptr<const WebAccess> m_access;
     std::function<void(const QString&)> m_refused;
 };
 

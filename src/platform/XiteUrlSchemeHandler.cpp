@@ -41,8 +41,9 @@ void replyWithFile(QWebEngineUrlRequestJob* job, const QString& path)
 
 } // namespace
 
-XiteUrlSchemeHandler::XiteUrlSchemeHandler(QString webFolder, const WebAccess& access, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), m_webFolder(std::move(webFolder)), m_access(access),
+XiteUrlSchemeHandler::XiteUrlSchemeHandler(QString webFolder, std::shared_ptr<const WebAccess> access,
+                                           QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), m_webFolder(std::move(webFolder)), m_access(std::move(access)),
       m_network(new QNetworkAccessManager(this))
 {}
 
@@ -123,7 +124,7 @@ void XiteUrlSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
     if (path.startsWith(webPrefix)) {
         const QUrl web = WebAccess::behindGate(url.path(QUrl::FullyEncoded), url.query(QUrl::FullyEncoded));
-        if (!web.isValid() || !m_access.allows(web.host())) {
+        if (!web.isValid() || !m_access->allows(web.host())) {
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
         }

@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
+#include <memory>
+
 class QNetworkAccessManager;
 
 namespace vendrel {
@@ -26,7 +28,9 @@ class XiteUrlSchemeHandler : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
 public:
-    XiteUrlSchemeHandler(QString webFolder, const WebAccess& access, QObject* parent = nullptr);
+    /// `access` judges the page's web requests; shared, since the page's requests may outlive a load.
+    XiteUrlSchemeHandler(QString webFolder, std::shared_ptr<const WebAccess> access,
+                         QObject* parent = nullptr);
 
     static QByteArray scheme() { return QByteArrayLiteral("vendrel"); }
     /// The page's address.
@@ -49,7 +53,7 @@ private:
     void fetch(QWebEngineUrlRequestJob* job, const QUrl& web);
 
     QString m_webFolder;
-    const WebAccess& m_access;
+    std::shared_ptr<const WebAccess> m_access;
     QNetworkAccessManager* m_network = nullptr;
     WorldFileGate m_gate;
     QHash<QString, QString> m_failures; // web address -> why its fetch failed

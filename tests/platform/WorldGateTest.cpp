@@ -187,6 +187,23 @@ TEST_F(WorldGateBrowserTest, AWorldReadsOnlyItsOwnMaterialAndReachesNoServer)
     EXPECT_EQ(browser->page()->url(), XiteUrlSchemeHandler::pageUrl()) << "the page stays where it is";
 }
 
+// A world shown keeps its own leaves while another loads beside it, and after that load fails: a world
+// from the web may reach any host, the local one shown never gets that from it.
+TEST_F(WorldGateBrowserTest, AWebWorldLoadingBesideALocalOneLendsItNoWebAccess)
+{
+    const QString path = p.world + QStringLiteral("/calls.x3dv");
+    Project::write(path, QByteArray("#X3D V3.3 utf8\nDEF Caller Script { url \"ecmascript:\n"
+                                    "function initialize () { var w = (function () { return this; }) () || "
+                                    "globalThis; w .setInterval (function () { new w .Image () .src = "
+                                    "'http://127.0.0.1:PORT/late?' + Date .now (); }, 100); }\" }\n")
+                             .replace("PORT", QByteArray::number(server.serverPort())));
+    ASSERT_EQ(waiter->load(path, 30000), XiteLoadWaiter::Result::Loaded);
+    EXPECT_EQ(waiter->load(QStringLiteral("http://127.0.0.1:9/none.x3dv"), 30000),
+              XiteLoadWaiter::Result::Failed);
+    waiter->waitForEvent(1500); // the shown world keeps calling
+    EXPECT_EQ(connections, 0) << "the server heard from the local world";
+}
+
 TEST_F(WorldGateBrowserTest, AWorldInAHiddenFolderWithAnUnusualNameLoads)
 {
     const QString path = p.t + QStringLiteral("/proj/.cache/w/world.data");
