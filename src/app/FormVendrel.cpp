@@ -315,22 +315,17 @@ void FormVendrel::makeMenus()
     types->setChecked(true);
     connect(types, &QAction::toggled, this,
             [this](bool shown) { m_treeView1->setColumnHidden(SceneTreeModel::typeColumn, !shown); });
-    QAction* findings = m_findingsDock->toggleViewAction();
-    findings->setObjectName(QStringLiteral("ViewScriptCheck"));
-    findings->setText(QStringLiteral("Script &Check"));
-    view->addAction(findings);
-    QAction* details = m_details->toggleViewAction();
-    details->setObjectName(QStringLiteral("ViewDetails"));
-    details->setText(QStringLiteral("&Details"));
-    view->addAction(details);
-    QAction* console = m_console->toggleViewAction();
-    console->setObjectName(QStringLiteral("ViewConsole"));
-    console->setText(QStringLiteral("C&onsole"));
-    view->addAction(console);
-    QAction* tryEntry = m_try->toggleViewAction();
-    tryEntry->setObjectName(QStringLiteral("ViewTry"));
-    tryEntry->setText(QStringLiteral("T&ry"));
-    view->addAction(tryEntry);
+    // Each dock shows or hides through its own entry.
+    const auto dockEntry = [view](QDockWidget* dock, const char* name, const QString& caption) {
+        QAction* entry = dock->toggleViewAction();
+        entry->setObjectName(QString::fromLatin1(name));
+        entry->setText(caption);
+        view->addAction(entry);
+    };
+    dockEntry(m_findingsDock, "ViewScriptCheck", QStringLiteral("Script &Check"));
+    dockEntry(m_details, "ViewDetails", QStringLiteral("&Details"));
+    dockEntry(m_console, "ViewConsole", QStringLiteral("C&onsole"));
+    dockEntry(m_try, "ViewTry", QStringLiteral("T&ry"));
 
     // A top-level entry of the menu bar that acts when clicked.
     QAction* about = menuBar()->addAction(QStringLiteral("&About"));

@@ -126,7 +126,6 @@ std::unique_ptr<XiteBrowser::Page> XiteBrowser::makePage()
             // While a load runs, the question is about its world only.
             if (m_loading && page != m_loading.get())
                 return;
-            emit webRefused(host);
             // Told later, so a listener may ask the user and load again.
             QTimer::singleShot(0, this, [this, host] {
                 const std::vector<X3DBrowserListener*> listeners = m_listeners;

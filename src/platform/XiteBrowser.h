@@ -106,8 +106,6 @@ signals:
     void pageReplaced(QWebEnginePage* page);
     /// `page` is about to be deleted.
     void pageDropped(QWebEnginePage* page);
-    /// A local world asked for material from `host`, which the user has not allowed for it.
-    void webRefused(const QString& host);
     /// Console output of a page and of its world's scripts; `level` as QWebEnginePage's
     /// JavaScriptConsoleMessageLevel (0 info, 1 warning, 2 error); `loading`: from the page of the load in
     /// progress rather than of the world shown.

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QEventLoop;
 
 namespace vendrel {
@@ -31,6 +33,14 @@ public:
     int waitForEvent(int timeoutMs);
 
     void browserChanged(int evnt) override;
+    void webRefused(const QString& host) override
+    {
+        if (onWebRefused)
+            onWebRefused(host);
+    }
+
+    /// Hears the host of every web request refused for want of the user's leave.
+    std::function<void(const QString&)> onWebRefused;
 
 private:
     Browser& m_browser;

@@ -2,6 +2,7 @@
 #include "CountingEventPump.h"
 #include "RecordingMessageBox.h"
 #include "SharedXiteBrowser.h"
+#include "WalkedWorld.h"
 #include "core/FileReader.h"
 #include "platform/XiteLoadWaiter.h"
 #include "scene/SceneTree.h"
@@ -51,15 +52,11 @@ protected:
     {
         if (!load(world, {}))
             return {};
-        SceneTree tree;
-        ModuleOrva orva;
-        orva.context = browser->getExecutionContext();
-        test::RecordingMessageBox messages;
-        test::CountingEventPump events;
-        SceneWalker(tree, orva, messages, events, [] { return 1; }).BuildSceneTree();
-        for (int i = 1; i <= tree.count(); ++i)
-            tree.setChecked(i, true);
-        const QString script = ScriptGenerator::GenerateScript(tree);
+        test::WalkedWorld walked;
+        walked.walk(browser->getExecutionContext(), 1);
+        for (int i = 1; i <= walked.tree.count(); ++i)
+            walked.tree.setChecked(i, true);
+        const QString script = ScriptGenerator::GenerateScript(walked.tree);
         evaluateText(script + more + QStringLiteral(";0"));
         return script;
     }

@@ -3,6 +3,7 @@
 #include "FolderHttpServer.h"
 #include "RecordingMessageBox.h"
 #include "SharedXiteBrowser.h"
+#include "WalkedWorld.h"
 #include "platform/XiteLoadWaiter.h"
 #include "scene/SceneTree.h"
 #include "scene/SceneWalker.h"
@@ -67,12 +68,9 @@ TEST_F(TestPageExportTest, EveryRowOfTheExampleWorldsPageWorks)
 {
     const QString world = QStringLiteral(VENDREL_EXAMPLES "/vendrel-demo.x3dv");
     ASSERT_EQ(XiteLoadWaiter(*browser).load(world, 30000), XiteLoadWaiter::Result::Loaded);
-    SceneTree tree;
-    ModuleOrva orva;
-    orva.context = browser->getExecutionContext();
-    test::RecordingMessageBox messages;
-    test::CountingEventPump events;
-    SceneWalker(tree, orva, messages, events, [] { return 0; }).BuildSceneTree();
+    test::WalkedWorld walked;
+    walked.walk(browser->getExecutionContext(), 0);
+    SceneTree& tree = walked.tree;
     const QStringList ticked = {"Set_Cam_position", "Set_Hop_keyValue", "Set_Counter_touched",
                                 "Get_Counter_clicks", "On_Counter_clicks"};
     for (int i = 1; i <= tree.count(); ++i)

@@ -24,6 +24,14 @@ struct WalkedWorld
         return dumpTree(tree);
     }
 
+    /// Walks the world of `context` (a real browser's, say) with "All" in state `all`.
+    void walk(std::shared_ptr<ExecutionContext> context, int all)
+    {
+        orva.context = std::move(context);
+        checkAll = all;
+        walker.BuildSceneTree();
+    }
+
     /// The first item with this text; 0 when there is none.
     int indexOfText(QStringView text) const
     {

@@ -209,15 +209,13 @@ int BatchRunner::run(const BatchOptions& options)
     if (options.allowNetwork)
         m_browser->allowAllWeb();
     else
-        QObject::connect(m_browser.get(), &XiteBrowser::webRefused,
-                         [this, told = QSet<QString>()](const QString& host) mutable {
-                             if (!told.contains(host)) {
-                                 told.insert(host);
-                                 m_err << "Not fetched from " << host
-                                       << ": a local world reaches the network only with "
-                                       << "--allow-network" << Qt::endl;
-                             }
-                         });
+        m_waiter->onWebRefused = [this, told = QSet<QString>()](const QString& host) mutable {
+            if (!told.contains(host)) {
+                told.insert(host);
+                m_err << "Not fetched from " << host << ": a local world reaches the network only with "
+                      << "--allow-network" << Qt::endl;
+            }
+        };
     if (options.verbose)
         QObject::connect(m_browser.get(), &XiteBrowser::consoleMessage,
                          [this](const QString& message) { m_err << message << Qt::endl; });
